@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+// The connection to a time server as the engine sees it. The real one is TcpTimeSocket.
+class TimeSocket : public QObject {
+    Q_OBJECT
+public:
+    // The most bytes taken from one arrival; the rest of that arrival is dropped.
+    static constexpr qsizetype MaxReplyBytes = 4096;
+
+    using QObject::QObject;
+    // Starts connecting in the background. False when the request fails at once: an empty host,
+    // or a port outside 1-65535.
+    virtual bool Connect(const QString& host, double port) = 0;
+    // Sends the bytes as they are. False when no connection is open.
+    virtual bool SendData(const QByteArray& data) = 0;
+    // Ends the connection, or the attempt to make one; harmless when there is none.
+    virtual void Close() = 0;
+
+Q_SIGNALS:
+    void connected();
+    // Everything that had arrived, at most MaxReplyBytes of it.
+    void dataArrived(const QByteArray& data);
+    // The peer closed an open connection.
+    void connectionLost();
+};

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+
+// The notification-area icon as the engine drives it: a picture and a tooltip, shown together.
+class TrayView {
+public:
+    enum class Picture { Idle, Updating };
+    virtual ~TrayView() = default;
+    virtual void Modify(Picture icon, const QString& tooltip) = 0;
+};

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QDateTime>
+
+// The clocks the program reads. Injected everywhere so that tests control time.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    // The present local wall time (see walltime.h), to the millisecond.
+    virtual QDateTime localNow() const = 0;
+    // Milliseconds of a clock that never jumps: spans between two moments.
+    virtual qint64 monotonicMs() const = 0;
+    // Like monotonicMs(), but it goes on counting while the system sleeps.
+    virtual qint64 boottimeMs() const = 0;
+};

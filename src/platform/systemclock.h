@@ -1,0 +1,11 @@
+#pragma once
+
+#include "platform/clock.h"
+
+// The machine's own clocks.
+class SystemClock final : public Clock {
+public:
+    QDateTime localNow() const override;
+    qint64 monotonicMs() const override;
+    qint64 boottimeMs() const override;
+};

@@ -1,0 +1,28 @@
+#include "ui/activitylog.h"
+
+#include "common/dateform.h"
+#include "platform/clock.h"
+
+ActivityLog::ActivityLog(const Clock& clock, qsizetype keptLines, QLocale locale)
+    : clock_(clock), keptLines_(keptLines), locale_(std::move(locale)) {}
+
+QString ActivityLog::TimeStamp() const {
+    return DateForm::longTime(clock_.localNow().time(), locale_);
+}
+
+void ActivityLog::AddLog(const QString& message) {
+    const QString line = u'[' + TimeStamp() + QStringLiteral("]  ") + message + QStringLiteral("\r\n");
+    if (keptLines_ > 0) {
+        lines_.push_back(line);
+        if (qsizetype(lines_.size()) > keptLines_)
+            lines_.pop_front();
+    }
+    Q_EMIT lineAdded(line);
+}
+
+QString ActivityLog::text() const {
+    QString all;
+    for (const QString& line : lines_)
+        all += line;
+    return all;
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QList>
+
+#include "platform/clocksetter.h"
+
+// Records every change it is asked for; refuses with a reason when told to.
+class RecordingClockSetter final : public ClockSetter {
+public:
+    ClockSetResult setClock(const ClockChange& change) override {
+        changes.append(change);
+        if (!refusal.isEmpty())
+            return {false, refusal};
+        return {true, {}};
+    }
+
+    QList<ClockChange> changes;
+    QString refusal;
+};
