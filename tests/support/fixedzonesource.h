@@ -5,7 +5,8 @@
 // A zone with fixed offsets; biasAt() answers daylight or standard time as the test sets it.
 class FixedZoneSource final : public ZoneSource {
 public:
-    explicit FixedZoneSource(qint32 bias = 0, qint32 daylightBias = 0) : info_{bias, daylightBias} {}
+    explicit FixedZoneSource(qint32 bias = 0, qint32 daylightBias = 0)
+        : info_{bias, daylightBias} {}
 
     TimeZoneInformation GetTimeZoneInformation() const override { return info_; }
     std::optional<qint32> biasAt(const QDateTime&) const override {

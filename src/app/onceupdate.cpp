@@ -1,0 +1,80 @@
+#include "app/onceupdate.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <cstdio>
+#include <memory>
+
+#include "app/commandline.h"
+#include "common/datafolder.h"
+#include "config/serverlistfile.h"
+#include "config/settings.h"
+#include "config/settingsfile.h"
+#include "engine/runmessages.h"
+#include "engine/ticker.h"
+#include "engine/trayview.h"
+#include "engine/updateengine.h"
+#include "platform/directclocksetter.h"
+#include "platform/dryrunclocksetter.h"
+#include "platform/systemclock.h"
+#include "platform/systemzonesource.h"
+#include "platform/tcptimesocket.h"
+#include "serverlist/addresschecks.h"
+#include "serverlist/serverlist.h"
+#include "ui/activitylog.h"
+
+namespace {
+// Without a window there is no tray icon to show the outcome.
+class NoTray final : public TrayView {
+public:
+    void Modify(Picture, const QString&) override {}
+};
+
+void writeLine(const QString& logLine) {
+    const QByteArray bytes = logLine.chopped(2).toLocal8Bit() + '\n';  // CR LF becomes LF
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+}  // namespace
+
+int runOnceUpdate(const CommandLine& line, const QString& programFolder) {
+    SystemClock clock;
+    SystemZoneSource zone(clock);
+    std::unique_ptr<ClockSetter> setter;
+    if (line.dryRun)
+        setter = std::make_unique<DryRunClockSetter>();
+    else
+        setter = std::make_unique<DirectClockSetter>();
+    TcpTimeSocket socket;
+    NoTray tray;
+    ActivityLog log(clock, 0);  // streamed, not kept: memory does not grow with the log
+    QObject::connect(&log, &ActivityLog::lineAdded, &writeLine);
+    Settings settings;
+    ServerList servers;
+    UpdateEngine engine({clock, zone, *setter, socket, tray, log, settings, servers});
+    Ticker ticker(engine, clock);
+
+    const QString folder = dataFolder(programFolder, line.dataDir);
+    log.AddLog(QStringLiteral("Program launched."));
+    LoadSettings(settingsFilePath(folder), settings);
+    engine.keepDaylightOptionInStep(QDateTime::currentDateTimeUtc());
+    servers.load(LoadServerList(serverListFilePath(folder)));
+    if (line.server) {
+        const AddressFields address = checkedAddress(*line.server, QStringLiteral("1610"));
+        servers.setListIndex(-1);
+        servers.setAddress(address.ip, address.port);
+    }
+    engine.setWrapLimit(1);
+    engine.scheduleNextUpdate();
+
+    QObject::connect(
+        &engine, &UpdateEngine::runStateChanged, &engine,
+        [&engine] {
+            if (engine.isIdle())
+                QCoreApplication::exit(engine.lastEndMessage() == RunMessage::LastUpdated ? 0 : 1);
+        },
+        Qt::QueuedConnection);
+    engine.startUpdate(QStringLiteral("Command-line update:"));
+    ticker.start();
+    return QCoreApplication::exec();
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+// The reasons a run ends with, as the log and the tooltip show them.
+namespace RunMessage {
+inline const QString LastUpdated = QStringLiteral("Last updated");
+inline const QString CancelledByUser = QStringLiteral("Update cancelled by user");
+inline const QString ConnectionFailed = QStringLiteral("Connection failed");
+inline const QString ConnectionTimedOut = QStringLiteral("Connection timed out");
+inline const QString ConnectionLost = QStringLiteral("Connection lost");
+inline const QString FailedTooManyTimes = QStringLiteral("Update failed too many times");
+inline const QString ClockNotSet = QStringLiteral("Clock could not be set");
+inline const QString ProgramClosed = QStringLiteral("Program closed");
+inline const QString StartOfDaylightSaving = QStringLiteral(
+    "Update cancelled due to possible confusion caused by change to daylight savings time");
+inline const QString EndOfDaylightSaving = QStringLiteral(
+    "Update cancelled due to possible confusion caused by change back to standard time");
+
+// The tooltip has little room: the two daylight-saving reasons are shortened there.
+inline QString forTooltip(const QString& message) {
+    if (message == StartOfDaylightSaving)
+        return QStringLiteral("Update cancelled due to start of DST");
+    if (message == EndOfDaylightSaving)
+        return QStringLiteral("Update cancelled due to end of DST");
+    return message;
+}
+}  // namespace RunMessage

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QStringList>
+#include <QTest>
+
+#include "config/settings.h"
+#include "engine/updateengine.h"
+#include "platform/tcptimesocket.h"
+#include "serverlist/serverlist.h"
+#include "support/fakeclock.h"
+#include "support/fixedzonesource.h"
+#include "support/recordingclocksetter.h"
+#include "support/recordingtray.h"
+#include "support/scriptedserver.h"
+#include "ui/activitylog.h"
+
+// An engine wired to a clock the test moves, a zone five hours west of UTC, a recording clock
+// setter and tray, and a real socket, so runs go to real servers on loopback.
+struct EngineFixture {
+    FakeClock clock;
+    FixedZoneSource zone{300, -60};
+    RecordingClockSetter setter;
+    TcpTimeSocket socket;
+    RecordingTray tray;
+    ActivityLog log{clock, ActivityLog::DefaultKeptLines, QLocale::c()};
+    Settings settings;
+    ServerList servers;
+    UpdateEngine engine{{clock, zone, setter, socket, tray, log, settings, servers, QLocale::c()}};
+
+    // The logged messages, without time stamps and line ends.
+    QStringList messages() const {
+        QStringList all;
+        for (const QString& line : log.lines())
+            all.append(line.section(QStringLiteral("]  "), 1).chopped(2));
+        return all;
+    }
+    QString lastMessage() const { return messages().value(messages().size() - 1); }
+
+    [[nodiscard]] bool waitForMessage(const QString& message, int timeoutMs = 5000) const {
+        return QTest::qWaitFor([&] { return messages().contains(message); }, timeoutMs);
+    }
+
+    void useServers(const QList<ServerEntry>& entries) { servers.load(entries); }
+
+    // Moves every clock on by a span and ticks once.
+    void tickAfter(qint64 ms) {
+        clock.advance(ms);
+        engine.tmrConstant_Timer();
+    }
+
+    // Starts a run on the server and waits until its first query has gone out.
+    [[nodiscard]] bool queryServer(ScriptedServer& server) {
+        useServers({{QStringLiteral("127.0.0.1"), server.portText()}});
+        engine.butUpdate_Click();
+        return QTest::qWaitFor([&] { return !server.queries.isEmpty(); }, 5000);
+    }
+};

@@ -1,0 +1,124 @@
+#include <QTest>
+
+#include "engine/daylightjump.h"
+#include "enginefixture.h"
+
+class DaylightGuardTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void jumpIsMeasuredAgainstRealTime_data();
+    void jumpIsMeasuredAgainstRealTime();
+    void jumpSwitchesOptionAndCancelsRun_data();
+    void jumpSwitchesOptionAndCancelsRun();
+    void ownCorrectionIsNoDaylightChange();
+};
+
+namespace {
+QDateTime at(int h, int m, int s) {
+    return wallTime(QDate(2026, 3, 29), QTime(h, m, s));
+}
+}  // namespace
+
+void DaylightGuardTest::jumpIsMeasuredAgainstRealTime_data() {
+    QTest::addColumn<QDateTime>("previous");
+    QTest::addColumn<QDateTime>("present");
+    QTest::addColumn<qint64>("realMs");
+    QTest::addColumn<qint64>("jump");
+    QTest::newRow("start of daylight time")
+        << at(1, 59, 59) << at(3, 0, 0) << qint64(1000) << qint64(-60);
+    QTest::newRow("end of daylight time")
+        << at(2, 59, 59) << at(2, 0, 0) << qint64(1000) << qint64(60);
+    QTest::newRow("a second") << at(2, 15, 20) << at(2, 15, 21) << qint64(1000) << qint64(0);
+    QTest::newRow("an hour asleep") << at(1, 0, 0) << at(2, 0, 0) << qint64(3600000) << qint64(0);
+    QTest::newRow("change while asleep")
+        << at(1, 30, 0) << at(4, 30, 0) << qint64(7200000) << qint64(-60);
+    QTest::newRow("two hours") << at(1, 0, 0) << at(3, 0, 0) << qint64(1000) << qint64(-120);
+}
+
+void DaylightGuardTest::jumpIsMeasuredAgainstRealTime() {
+    QFETCH(QDateTime, previous);
+    QFETCH(QDateTime, present);
+    QFETCH(qint64, realMs);
+    QFETCH(qint64, jump);
+    QCOMPARE(daylightJumpMinutes(previous, present, realMs), jump);
+}
+
+void DaylightGuardTest::jumpSwitchesOptionAndCancelsRun_data() {
+    QTest::addColumn<int>("daylightBias");
+    QTest::addColumn<QDateTime>("from");
+    QTest::addColumn<QDateTime>("to");
+    QTest::addColumn<bool>("running");
+    QTest::addColumn<int>("optionBefore");
+    QTest::addColumn<int>("optionAfter");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("tooltip");
+
+    const QString start = QStringLiteral(
+        "Update cancelled due to possible confusion caused by change to daylight savings time.");
+    const QString end = QStringLiteral(
+        "Update cancelled due to possible confusion caused by change back to standard time.");
+    QTest::newRow("forward during a run")
+        << -60 << at(2, 15, 20) << at(3, 15, 20) << true << 0 << 1 << start
+        << "Quorvel - Update cancelled due to start of DST at 03:15:20";
+    QTest::newRow("back during a run")
+        << -60 << at(3, 15, 20) << at(2, 15, 20) << true << 1 << 0 << end
+        << "Quorvel - Update cancelled due to end of DST at 02:15:20";
+    QTest::newRow("forward while idle")
+        << -60 << at(2, 15, 20) << at(3, 15, 20) << false << 0 << 1 << QString() << QString();
+    QTest::newRow("set even when set")
+        << -60 << at(2, 15, 20) << at(3, 15, 20) << false << 2 << 1 << QString() << QString();
+    QTest::newRow("no daylight bias")
+        << 0 << at(2, 15, 20) << at(3, 15, 20) << true << 0 << 0 << QString() << QString();
+    QTest::newRow("two hours") << -60 << at(1, 15, 20) << at(3, 15, 20) << true << 0 << 0
+                               << QString() << QString();
+    QTest::newRow("half-hour zone")
+        << -30 << at(2, 0, 0) << at(2, 30, 0) << false << 0 << 1 << QString() << QString();
+}
+
+void DaylightGuardTest::jumpSwitchesOptionAndCancelsRun() {
+    QFETCH(int, daylightBias);
+    QFETCH(QDateTime, from);
+    QFETCH(QDateTime, to);
+    QFETCH(bool, running);
+    QFETCH(int, optionBefore);
+    QFETCH(int, optionAfter);
+    QFETCH(QString, message);
+    QFETCH(QString, tooltip);
+    EngineFixture f;
+    f.zone.setInformation(300, daylightBias);
+    f.settings.chkDaylightSavings = optionBefore;
+    f.clock.setLocal(from.addSecs(-1));
+    f.tickAfter(1000);
+    ScriptedServer server;
+    if (running)
+        QVERIFY(f.queryServer(server));
+    const int before = f.messages().size();
+
+    f.clock.setLocal(to.addSecs(-1));
+    f.tickAfter(1000);
+    QCOMPARE(f.settings.chkDaylightSavings, optionAfter);
+    QCOMPARE(f.messages().mid(before), message.isEmpty() ? QStringList() : QStringList{message});
+    if (!tooltip.isEmpty()) {
+        QCOMPARE(f.tray.tooltip(), tooltip);
+        QVERIFY(f.engine.updateEnabled());
+    }
+}
+
+void DaylightGuardTest::ownCorrectionIsNoDaylightChange() {
+    EngineFixture f;
+    f.zone.setInformation(0, -60);
+    f.tickAfter(1000);
+    ScriptedServer server([](QTcpSocket& client, const QByteArray&) {
+        client.write(ScriptedServer::reply("1", "06Dec26130001"));
+    });
+    QVERIFY(f.queryServer(server));
+    QTRY_VERIFY(f.engine.isIdle());
+    f.clock.setLocal(f.setter.changes.at(0).newLocal);  // the clock now shows the new time
+    f.tickAfter(1000);
+    QCOMPARE(f.settings.chkDaylightSavings, 0);
+    f.tickAfter(1000);
+    QCOMPARE(f.settings.chkDaylightSavings, 0);
+}
+
+QTEST_GUILESS_MAIN(DaylightGuardTest)
+#include "tst_daylightguard.moc"
