@@ -1,0 +1,120 @@
+#include "config/settingsfile.h"
+
+#include <QFile>
+#include <QLocale>
+#include <optional>
+
+#include "common/leadingnumber.h"
+#include "config/eightbittext.h"
+#include "config/serverrow.h"
+
+namespace {
+
+enum class Conversion {
+    LeadingNumber,  // the leading number, rounded: never fails by itself
+    StrictNumber,   // the trimmed text must be a number in the user's locale
+    TrimmedText,    // the text without surrounding spaces, taken as it is
+};
+
+// One line of the file: its key and the field it holds (a check state or a text).
+struct SettingsLine {
+    QLatin1StringView key;
+    Conversion conversion;
+    int Settings::*check = nullptr;
+    QString Settings::*text = nullptr;
+};
+
+using namespace Qt::Literals::StringLiterals;
+
+const SettingsLine Lines[] = {
+    {"MinimizeOnLoad="_L1, Conversion::LeadingNumber, &Settings::chkMinimizeOnLoad},
+    {"UpdateOnLoad="_L1, Conversion::LeadingNumber, &Settings::chkUpdateOnLoad},
+    {"CloseAfterUpdate="_L1, Conversion::LeadingNumber, &Settings::chkCloseAfterUpdate},
+    {"Schedule="_L1, Conversion::StrictNumber, &Settings::chkSchedule},
+    {"UpdateEvery="_L1, Conversion::TrimmedText, nullptr, &Settings::txtTimes},
+    {"Timeout="_L1, Conversion::TrimmedText, nullptr, &Settings::txtTimeout},
+    {"MaxPing="_L1, Conversion::TrimmedText, nullptr, &Settings::txtMaxPing},
+    {"ForgetPing="_L1, Conversion::TrimmedText, nullptr, &Settings::txtForgetPing},
+    {"Attempts="_L1, Conversion::TrimmedText, nullptr, &Settings::txtAttempts},
+    {"Loop="_L1, Conversion::LeadingNumber, &Settings::chkLoop},
+    {"DaylightSavings="_L1, Conversion::LeadingNumber, &Settings::chkDaylightSavings},
+};
+
+std::optional<double> strictNumber(const QString& text) {
+    QLocale locale = QLocale::system();
+    locale.setNumberOptions(QLocale::RejectGroupSeparator);
+    bool ok = false;
+    const double value = locale.toDouble(text, &ok);
+    if (!ok)
+        return std::nullopt;
+    return value;
+}
+
+// A rounded value that is no check state (which takes in any beyond 16 bits, and NaN) is none.
+std::optional<int> checkState(std::optional<double> value) {
+    if (!value)
+        return std::nullopt;
+    const double rounded = roundHalfEven(*value);
+    if (!(rounded >= 0 && rounded <= 2))
+        return std::nullopt;
+    return int(rounded);
+}
+
+// Stores the value text of a matching line in its field; false when the value ends the reading.
+bool applyValue(const SettingsLine& line, const QString& value, Settings& settings) {
+    if (line.conversion == Conversion::TrimmedText) {
+        settings.*line.text = trimSpaces(value);
+        return true;
+    }
+    const std::optional<double> number = line.conversion == Conversion::LeadingNumber
+                                             ? std::optional(leadingNumber(value))
+                                             : strictNumber(trimSpaces(value));
+    const std::optional<int> state = checkState(number);
+    if (!state)
+        return false;
+    settings.*line.check = *state;
+    return true;
+}
+
+const SettingsLine* lineWithKey(const QString& lowerCaseLine) {
+    for (const SettingsLine& line : Lines) {
+        if (lowerCaseLine.startsWith(QString(line.key).toLower()))
+            return &line;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+QString settingsFilePath(const QString& dataFolder) {
+    return dataFolder + QStringLiteral("/Quorvel.ini");
+}
+
+void readSettings(const QByteArray& fileBytes, Settings& settings) {
+    for (const QString& text : splitLines(decodeEightBit(fileBytes))) {
+        const QString lowerCase = text.toLower();
+        const SettingsLine* line = lineWithKey(lowerCase);
+        if (line && !applyValue(*line, lowerCase.mid(line->key.size()), settings))
+            return;
+    }
+}
+
+QByteArray settingsFileBytes(const Settings& settings) {
+    QString text;
+    for (const SettingsLine& line : Lines) {
+        const QString value =
+            line.text ? settings.*line.text : QString::number(settings.*line.check);
+        text += line.key + value + QStringLiteral("\r\n");
+    }
+    return encodeEightBit(text);
+}
+
+void LoadSettings(const QString& path, Settings& settings) {
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly))
+        readSettings(file.readAll(), settings);
+}
+
+SaveResult SaveSettings(const QString& path, const Settings& settings) {
+    return saveFileAtomically(path, settingsFileBytes(settings));
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include "config/atomicsave.h"
+#include "config/settings.h"
+
+// Quorvel.ini: eleven lines "Key=value", CR LF after each. Launch at start-up is not kept here.
+QString settingsFilePath(const QString& dataFolder);
+
+// Applies the file's lines to the record, in file order, so the last of two equal keys wins.
+// A line is lower-cased whole, value included, and matches a key that begins it exactly; other
+// lines are ignored. A value that is not a check state (0 to 2), or a schedule value that is not
+// a number, ends the reading there: earlier lines keep their effect, later ones are not applied.
+void readSettings(const QByteArray& fileBytes, Settings& settings);
+
+// The file as it is written: every key in its fixed order, text fields exactly as they are held.
+QByteArray settingsFileBytes(const Settings& settings);
+
+// A file that is missing or cannot be read leaves the record as it is.
+void LoadSettings(const QString& path, Settings& settings);
+SaveResult SaveSettings(const QString& path, const Settings& settings);
