@@ -18,7 +18,7 @@ int main(int argc, char* argv[]) {
 
     const auto parsed = parseCommandLine(QCoreApplication::arguments().mid(1));
     if (const auto* error = std::get_if<UsageError>(&parsed)) {
-        write(stderr, QStringLiteral("quorvel: %1\nTry 'quorvel --help'.\n").arg(error->problem));
+        write(stderr, QStringLiteral("quorvel: %1 (see quorvel --help)\n").arg(error->problem));
         return 2;
     }
     const CommandLine& line = std::get<CommandLine>(parsed);

@@ -15,6 +15,9 @@ class ScriptedServer : public QObject {
 public:
     using Script = std::function<void(QTcpSocket& client, const QByteArray& query)>;
 
+    // Listens on a free loopback port that the address check accepts (1 to 32767).
+    static bool listenOnLowPort(QTcpServer& server);
+
     explicit ScriptedServer(Script script = {});
     quint16 port() const { return server_.serverPort(); }
     QString portText() const { return QString::number(port()); }
