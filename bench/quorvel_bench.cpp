@@ -65,7 +65,8 @@ void loadAndSaveLargestList() {
 
 void dryRunAgainstReferenceServer() {
     QProcess server;
-    server.start(QStringLiteral(QUORVEL_SERVER_PATH), {QStringLiteral("--port"), QStringLiteral("16161")});
+    server.start(QStringLiteral(QUORVEL_SERVER_PATH),
+                 {QStringLiteral("--port"), QStringLiteral("16161")});
     if (!server.waitForReadyRead(5000)) {
         out << "update run: quorvel-server did not start" << Qt::endl;
         return;
@@ -74,9 +75,10 @@ void dryRunAgainstReferenceServer() {
     QElapsedTimer timer;
     timer.start();
     QProcess quorvel;
-    quorvel.start(QStringLiteral(QUORVEL_PATH),
-                  {QStringLiteral("--once"), QStringLiteral("--dry-run"), QStringLiteral("--server"),
-                   QStringLiteral("127.0.0.1:16161"), QStringLiteral("--data-dir"), dir.path()});
+    quorvel.start(
+        QStringLiteral(QUORVEL_PATH),
+        {QStringLiteral("--once"), QStringLiteral("--dry-run"), QStringLiteral("--server"),
+         QStringLiteral("127.0.0.1:16161"), QStringLiteral("--data-dir"), dir.path()});
     quorvel.waitForFinished(30000);
     const double ms = timer.nsecsElapsed() / 1e6;
     server.kill();

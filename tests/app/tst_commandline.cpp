@@ -21,8 +21,9 @@ void CommandLineTest::argumentsAreRead_data() {
     QTest::newRow("once against a server")
         << QStringList{"--once", "--server", "127.0.0.1:1610", "--dry-run"} << true << true
         << QStringLiteral("127.0.0.1:1610") << QString();
-    QTest::newRow("values after =") << QStringList{"--server=h", "--data-dir=/tmp/q", "--once"}
-                                    << true << false << QStringLiteral("h") << QStringLiteral("/tmp/q");
+    QTest::newRow("values after =")
+        << QStringList{"--server=h", "--data-dir=/tmp/q", "--once"} << true << false
+        << QStringLiteral("h") << QStringLiteral("/tmp/q");
     QTest::newRow("desktop with a data folder")
         << QStringList{"--data-dir", "/tmp/my folder", "--dry-run"} << false << true << QString()
         << QStringLiteral("/tmp/my folder");
@@ -47,11 +48,12 @@ void CommandLineTest::usageErrorsAreNamed_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("problem");
     QTest::newRow("unknown") << QStringList{"--onse"} << QStringLiteral("unknown argument: --onse");
-    QTest::newRow("server without once") << QStringList{"--server", "h"}
-                                         << QStringLiteral("--server works only with --once");
-    QTest::newRow("missing value") << QStringList{"--once", "--server"}
-                                   << QStringLiteral("--server needs a value");
-    QTest::newRow("empty folder") << QStringList{"--data-dir="} << QStringLiteral("--data-dir needs a folder");
+    QTest::newRow("server without once")
+        << QStringList{"--server", "h"} << QStringLiteral("--server works only with --once");
+    QTest::newRow("missing value")
+        << QStringList{"--once", "--server"} << QStringLiteral("--server needs a value");
+    QTest::newRow("empty folder") << QStringList{"--data-dir="}
+                                  << QStringLiteral("--data-dir needs a folder");
 }
 
 void CommandLineTest::usageErrorsAreNamed() {

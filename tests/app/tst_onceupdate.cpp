@@ -87,12 +87,13 @@ void OnceUpdateTest::updatesAgainstReferenceServer() {
     reference.start(QStringLiteral(QUORVEL_SERVER_PATH), {"--port", port});
     QVERIFY(reference.waitForReadyRead(5000));
     const QString listening = QString::fromUtf8(reference.readLine()).trimmed();
-    QVERIFY2(listening.startsWith(QStringLiteral("Listening on 127.0.0.1:")), qPrintable(listening));
+    QVERIFY2(listening.startsWith(QStringLiteral("Listening on 127.0.0.1:")),
+             qPrintable(listening));
     const QString address = listening.section(u' ', 2);
 
     const QTemporaryDir empty;
-    const Outcome run = runQuorvel(
-        {"--once", "--dry-run", "--server", address, "--data-dir", empty.path()});
+    const Outcome run =
+        runQuorvel({"--once", "--dry-run", "--server", address, "--data-dir", empty.path()});
     reference.kill();
     reference.waitForFinished();
 
@@ -120,22 +121,26 @@ void OnceUpdateTest::misbehavingServerGetsTruthfulLog_data() {
 
     QTest::newRow("late") << ScriptedServer::Script([](QTcpSocket& c, const QByteArray& q) {
         later(c, 350, q + ':' + GoodTime);
-    }) << 1 << QStringList{"Packet was reply to attempt 1 - delay was unacceptable.",
-                           "Packet was reply to attempt 2 - delay was unacceptable.",
-                           "Update failed too many times."};
+    }) << 1
+                          << QStringList{"Packet was reply to attempt 1 - delay was unacceptable.",
+                                         "Packet was reply to attempt 2 - delay was unacceptable.",
+                                         "Update failed too many times."};
     QTest::newRow("expired") << ScriptedServer::Script([](QTcpSocket& c, const QByteArray& q) {
         if (q == "2") {
             c.write("1:" + GoodTime);
             later(c, 50, "2:" + GoodTime);
         }
-    }) << 0 << QStringList{"Did not receive reply to attempt 1 after 500 milliseconds.",
-                           "Packet was reply to attempt 1, but it has expired.",
-                           "Packet was reply to attempt 2 - packet accepted:"};
+    }) << 0
+                             << QStringList{
+                                    "Did not receive reply to attempt 1 after 500 milliseconds.",
+                                    "Packet was reply to attempt 1, but it has expired.",
+                                    "Packet was reply to attempt 2 - packet accepted:"};
     QTest::newRow("erroneous") << ScriptedServer::Script([](QTcpSocket& c, const QByteArray&) {
         c.write("time?");
         later(c, 50, "1:" + GoodTime);
-    }) << 0 << QStringList{"Packet was erroneous.",
-                           "Packet was reply to attempt 1 - packet accepted:"};
+    }) << 0
+                               << QStringList{"Packet was erroneous.",
+                                              "Packet was reply to attempt 1 - packet accepted:"};
     QTest::newRow("split") << ScriptedServer::Script([](QTcpSocket& c, const QByteArray& q) {
         if (q == "1") {
             c.write("1:06Dec");
@@ -143,21 +148,27 @@ void OnceUpdateTest::misbehavingServerGetsTruthfulLog_data() {
         } else {
             later(c, 100, "2:" + GoodTime);
         }
-    }) << 0 << QStringList{"Date and time in packet could not be read.",
-                           "Queried server for time - attempt 2:", "Packet was erroneous.",
-                           "Packet was reply to attempt 2 - packet accepted:"};
-    QTest::newRow("unreadable date") << ScriptedServer::Script([](QTcpSocket& c, const QByteArray& q) {
-        c.write(q == "1" ? "1:99Zzz99999999" : "2:" + GoodTime);
-    }) << 0 << QStringList{"Date and time in packet could not be read.",
-                           "Packet was reply to attempt 2 - packet accepted:"};
+    }) << 0
+                           << QStringList{
+                                  "Date and time in packet could not be read.",
+                                  "Queried server for time - attempt 2:", "Packet was erroneous.",
+                                  "Packet was reply to attempt 2 - packet accepted:"};
+    QTest::newRow("unreadable date")
+        << ScriptedServer::Script([](QTcpSocket& c, const QByteArray& q) {
+               c.write(q == "1" ? "1:99Zzz99999999" : "2:" + GoodTime);
+           })
+        << 0
+        << QStringList{"Date and time in packet could not be read.",
+                       "Packet was reply to attempt 2 - packet accepted:"};
     QTest::newRow("closes") << ScriptedServer::Script([](QTcpSocket& c, const QByteArray&) {
         c.disconnectFromHost();
     }) << 1 << QStringList{"Queried server for time - attempt 1:", "Connection lost."};
     QTest::newRow("silent") << ScriptedServer::Script() << 1
-                            << QStringList{"Did not receive reply to attempt 1 after 500 milliseconds.",
-                                           "Queried server for time - attempt 2:",
-                                           "Did not receive reply to attempt 2 after 500 milliseconds.",
-                                           "Update failed too many times."};
+                            << QStringList{
+                                   "Did not receive reply to attempt 1 after 500 milliseconds.",
+                                   "Queried server for time - attempt 2:",
+                                   "Did not receive reply to attempt 2 after 500 milliseconds.",
+                                   "Update failed too many times."};
 }
 
 void OnceUpdateTest::misbehavingServerGetsTruthfulLog() {
@@ -179,7 +190,8 @@ void OnceUpdateTest::misbehavingServerGetsTruthfulLog() {
 void OnceUpdateTest::floodingServerCannotForgeOrGrow() {
     ScriptedServer flooding([](QTcpSocket& c, const QByteArray& q) {
         if (q == "1")
-            c.write(QByteArray(1 << 20, '\x1b') + "\r\n[00:00:00]  *System clock updated to x*\r\n");
+            c.write(QByteArray(1 << 20, '\x1b') +
+                    "\r\n[00:00:00]  *System clock updated to x*\r\n");
     });
     const Outcome run = runQuorvel(
         {"--once", "--dry-run", "--server", server(flooding), "--data-dir", dataDir_.path()});
