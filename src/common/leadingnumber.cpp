@@ -1,5 +1,6 @@
 #include "common/leadingnumber.h"
 
+#include <locale.h>
 #include <QString>
 #include <cfenv>
 #include <cmath>
@@ -9,7 +10,9 @@
 
 namespace {
 
-bool isBlank(QChar c) { return c == u' ' || c == u'\t' || c == u'\n'; }
+bool isBlank(QChar c) {
+    return c == u' ' || c == u'\t' || c == u'\n';
+}
 
 // Walks the text, skipping blanks wherever they stand.
 class Cursor {
@@ -62,6 +65,13 @@ void appendDigits(Cursor& cursor, std::string& out) {
     }
 }
 
+// A full stop is the decimal sign whatever the process locale says (QCoreApplication adopts the
+// user's, and in many of them strtod expects a comma).
+locale_t cLocale() {
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    return c;
+}
+
 double decimalNumber(Cursor& cursor) {
     std::string number;
     if (cursor.peek() == u'+' || cursor.peek() == u'-') {
@@ -92,7 +102,7 @@ double decimalNumber(Cursor& cursor) {
         if (exponent.size() > signEnd)
             number += exponent;
     }
-    return clampToFinite(std::strtod(number.c_str(), nullptr));
+    return clampToFinite(strtod_l(number.c_str(), nullptr, cLocale()));
 }
 
 }  // namespace

@@ -12,8 +12,14 @@ qint64 readMs(clockid_t id) {
 }
 }  // namespace
 
-QDateTime SystemClock::localNow() const { return toWallTime(QDateTime::currentDateTime()); }
+QDateTime SystemClock::localNow() const {
+    return toWallTime(QDateTime::currentDateTime());
+}
 
-qint64 SystemClock::monotonicMs() const { return readMs(CLOCK_MONOTONIC); }
+qint64 SystemClock::monotonicMs() const {
+    return readMs(CLOCK_MONOTONIC);
+}
 
-qint64 SystemClock::boottimeMs() const { return readMs(CLOCK_BOOTTIME); }
+qint64 SystemClock::boottimeMs() const {
+    return readMs(CLOCK_BOOTTIME);
+}

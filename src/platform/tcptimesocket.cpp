@@ -1,5 +1,7 @@
 #include "platform/tcptimesocket.h"
 
+#include "common/leadingnumber.h"
+
 TcpTimeSocket::TcpTimeSocket(QObject* parent) : TimeSocket(parent) {
     // Bounded, so a server that floods us cannot grow our memory.
     socket_.setReadBufferSize(64 * 1024);
@@ -10,9 +12,10 @@ TcpTimeSocket::TcpTimeSocket(QObject* parent) : TimeSocket(parent) {
 
 bool TcpTimeSocket::Connect(const QString& host, double port) {
     Close();
-    if (host.isEmpty() || !(port >= 1 && port <= 65535))
+    const double wholePort = roundHalfEven(port);
+    if (host.isEmpty() || !(wholePort >= 1 && wholePort <= 65535))
         return false;
-    socket_.connectToHost(host, quint16(port));
+    socket_.connectToHost(host, quint16(wholePort));
     return true;
 }
 

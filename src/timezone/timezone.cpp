@@ -16,14 +16,18 @@ QDateTime TimeZone::GetUTCDaylightTime() const {
     return utcNowWithBias(info.Bias + info.DaylightBias);
 }
 
-qint16 TimeZone::GetStandardBias() const { return qint16(zone_.GetTimeZoneInformation().Bias); }
+qint16 TimeZone::GetStandardBias() const {
+    return qint16(zone_.GetTimeZoneInformation().Bias);
+}
 
 qint16 TimeZone::GetDaylightTotalBias() const {
     const TimeZoneInformation info = zone_.GetTimeZoneInformation();
     return qint16(info.Bias + info.DaylightBias);
 }
 
-qint32 TimeZone::GetDaylightBias() const { return zone_.GetTimeZoneInformation().DaylightBias; }
+qint32 TimeZone::GetDaylightBias() const {
+    return zone_.GetTimeZoneInformation().DaylightBias;
+}
 
 std::optional<bool> TimeZone::daylightTimeAt(const QDateTime& utc) const {
     const TimeZoneInformation info = zone_.GetTimeZoneInformation();

@@ -13,11 +13,11 @@ class TimeZone {
 public:
     TimeZone(const ZoneSource& zone, const Clock& clock) : zone_(zone), clock_(clock) {}
 
-    QDateTime GetUTCStandardTime() const;   // now + Bias minutes, to the second
-    QDateTime GetUTCDaylightTime() const;   // now + Bias + DaylightBias minutes, to the second
-    qint16 GetStandardBias() const;         // Bias
-    qint16 GetDaylightTotalBias() const;    // Bias + DaylightBias
-    qint32 GetDaylightBias() const;         // DaylightBias
+    QDateTime GetUTCStandardTime() const;  // now + Bias minutes, to the second
+    QDateTime GetUTCDaylightTime() const;  // now + Bias + DaylightBias minutes, to the second
+    qint16 GetStandardBias() const;        // Bias
+    qint16 GetDaylightTotalBias() const;   // Bias + DaylightBias
+    qint32 GetDaylightBias() const;        // DaylightBias
 
     // Whether the zone keeps daylight-saving time at the UTC moment: true for daylight time,
     // false for standard time, nothing in a zone without daylight saving or at an offset that

@@ -11,7 +11,8 @@ QString ActivityLog::TimeStamp() const {
 }
 
 void ActivityLog::AddLog(const QString& message) {
-    const QString line = u'[' + TimeStamp() + QStringLiteral("]  ") + message + QStringLiteral("\r\n");
+    const QString line =
+        u'[' + TimeStamp() + QStringLiteral("]  ") + message + QStringLiteral("\r\n");
     if (keptLines_ > 0) {
         lines_.push_back(line);
         if (qsizetype(lines_.size()) > keptLines_)
