@@ -12,8 +12,8 @@ public:
     static constexpr qsizetype MaxReplyBytes = 4096;
 
     using QObject::QObject;
-    // Starts connecting in the background. False when the request fails at once: an empty host,
-    // or a port outside 1-65535.
+    // Starts connecting in the background to the port rounded to a whole number (halves to
+    // even). False when the request fails at once: an empty host, or a port outside 1-65535.
     virtual bool Connect(const QString& host, double port) = 0;
     // Sends the bytes as they are. False when no connection is open.
     virtual bool SendData(const QByteArray& data) = 0;

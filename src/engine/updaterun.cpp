@@ -79,8 +79,7 @@ UpdateEngine::RunStart UpdateEngine::startRun() {
     intAttempt = 0;
     parts_.log.AddLog(QStringLiteral("Attempted to connect to ") + servers.txtIP() + u':' +
                       servers.txtPort() + u':');
-    const double port = roundHalfEven(leadingNumber(servers.txtPort()));
-    const bool requested = parts_.socket.Connect(servers.txtIP(), port);
+    const bool requested = parts_.socket.Connect(servers.txtIP(), leadingNumber(servers.txtPort()));
     lngTimeMark = parts_.clock.monotonicMs();
     strUpdateState = QStringLiteral("c");
     Q_EMIT runStateChanged();

@@ -4,10 +4,13 @@
 #include "platform/clock.h"
 
 ActivityLog::ActivityLog(const Clock& clock, qsizetype keptLines, QLocale locale)
-    : clock_(clock), keptLines_(keptLines), locale_(std::move(locale)) {}
+    : clock_(clock),
+      keptLines_(keptLines),
+      locale_(std::move(locale)),
+      timeFormat_(DateForm::timeFormat(locale_)) {}
 
 QString ActivityLog::TimeStamp() const {
-    return DateForm::longTime(clock_.localNow().time(), locale_);
+    return locale_.toString(clock_.localNow().time(), timeFormat_);
 }
 
 void ActivityLog::AddLog(const QString& message) {

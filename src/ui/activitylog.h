@@ -33,5 +33,6 @@ private:
     const Clock& clock_;
     qsizetype keptLines_;
     QLocale locale_;
+    QString timeFormat_;  // worked out once: every line needs it
     std::deque<QString> lines_;
 };

@@ -213,7 +213,6 @@ void OnceUpdateTest::emptyListFailsAtOnce() {
 void OnceUpdateTest::usageErrorsStopBeforeAnything_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::newRow("server without once") << QStringList{"--server", "127.0.0.1"};
-    QTest::newRow("unknown") << QStringList{"--once", "--fast"};
     QTest::newRow("missing value") << QStringList{"--once", "--data-dir"};
 }
 

@@ -4,14 +4,12 @@
 #include "engine/replytext.h"
 #include "engine/ticker.h"
 
-// The pure pieces of reading a reply: its date, its number, its shown form; and the tick delay.
+// The pure pieces of reading a reply: its date and its shown form; and the tick delay.
 class ReplyReadingTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void dateIsRead_data();
     void dateIsRead();
-    void numberIsRead_data();
-    void numberIsRead();
     void replyIsShownSafely_data();
     void replyIsShownSafely();
     void tickWaitsForBoundaryOrDeadline_data();
@@ -59,25 +57,6 @@ void ReplyReadingTest::dateIsRead() {
     QFETCH(QDate, today);
     QFETCH(QDateTime, utc);
     QCOMPARE(readReplyDateTime(reply, today).value_or(QDateTime()), utc);
-}
-
-void ReplyReadingTest::numberIsRead_data() {
-    QTest::addColumn<QByteArray>("reply");
-    QTest::addColumn<int>("number");
-    QTest::newRow("plain") << QByteArray("12:x") << 12;
-    QTest::newRow("blanks") << QByteArray(" 1 2:x") << 12;
-    QTest::newRow("none") << QByteArray(":x") << 0;
-    QTest::newRow("half to even") << QByteArray("3.5:x") << 4;
-    QTest::newRow("hexadecimal") << QByteArray("&H10:x") << 16;
-    QTest::newRow("largest") << QByteArray("32767") << 32767;
-    QTest::newRow("beyond") << QByteArray("32768") << 0;
-    QTest::newRow("smallest") << QByteArray("-32768") << -32768;
-}
-
-void ReplyReadingTest::numberIsRead() {
-    QFETCH(QByteArray, reply);
-    QFETCH(int, number);
-    QCOMPARE(replyAttemptNumber(reply), number);
 }
 
 void ReplyReadingTest::replyIsShownSafely_data() {
