@@ -1,0 +1,24 @@
+#include "platform/systemclocksetter.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/directclocksetter.h"
+#include "platform/timedatedclocksetter.h"
+
+SystemClockSetter::SystemClockSetter()
+    : SystemClockSetter(std::make_unique<DirectClockSetter>(),
+                        std::make_unique<TimedatedClockSetter>()) {}
+
+SystemClockSetter::SystemClockSetter(std::unique_ptr<ClockSetter> direct,
+                                     std::unique_ptr<ClockSetter> timeService)
+    : direct_(std::move(direct)), timeService_(std::move(timeService)) {}
+
+ClockSetResult SystemClockSetter::setClock(const ClockChange& change) {
+    const ClockSetResult direct = direct_->setClock(change);
+    // The direct back end names its refusal as strerror does. Only a lack of the right to set
+    // the clock sends the correction on; any other failure would fail the same way elsewhere.
+    if (direct.ok || direct.reason != QString::fromLocal8Bit(std::strerror(EPERM)))
+        return direct;
+    return timeService_->setClock(change);
+}

@@ -1,0 +1,63 @@
+#include "platform/timedatedclocksetter.h"
+
+#include <QDBusConnection>
+#include <QDBusError>
+#include <QDBusMessage>
+
+namespace {
+constexpr int ReplyTimeoutMs = 120 * 1000;  // time for the user to answer polkit's dialog
+
+// A fresh connection for each correction, so a system bus restarted since the last one is found.
+QString systemBusAddress() {
+    const QString address = qEnvironmentVariable("DBUS_SYSTEM_BUS_ADDRESS");
+    return address.isEmpty() ? QStringLiteral("unix:path=/var/run/dbus/system_bus_socket")
+                             : address;
+}
+
+// What the user has to know, in plain words: the D-Bus error names mean little to them.
+QString refusalReason(const QDBusError& error) {
+    const QString name = error.name();
+    if (name == QLatin1String("org.freedesktop.DBus.Error.Disconnected"))
+        return QStringLiteral("no system bus");
+    if (name == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown") ||
+        name == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner"))
+        return QStringLiteral("no time service (timedated) on the system bus");
+    if (name == QLatin1String("org.freedesktop.timedate1.AutomaticTimeSyncEnabled") ||
+        error.message().contains(QLatin1String("Automatic time synchronization is enabled")))
+        return QStringLiteral(
+            "automatic time synchronisation is on; turn it off to let Quorvel set the clock");
+    if (name == QLatin1String("org.freedesktop.DBus.Error.AccessDenied") ||
+        name == QLatin1String("org.freedesktop.DBus.Error.InteractiveAuthorizationRequired") ||
+        name.startsWith(QLatin1String("org.freedesktop.PolicyKit1.Error.")))
+        return QStringLiteral("not authorised to set the time");
+    if (name == QLatin1String("org.freedesktop.DBus.Error.NoReply") ||
+        name == QLatin1String("org.freedesktop.DBus.Error.Timeout"))
+        return QStringLiteral("the time service did not answer within %1 seconds")
+            .arg(ReplyTimeoutMs / 1000);
+    return QStringLiteral("the time service refused: ") + error.message() + QStringLiteral(" (") +
+           name + u')';
+}
+
+ClockSetResult askTimeService(const QDBusConnection& bus, qint64 correctionUs) {
+    if (!bus.isConnected())
+        return {false, QStringLiteral("no system bus")};
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.timedate1"), QStringLiteral("/org/freedesktop/timedate1"),
+        QStringLiteral("org.freedesktop.timedate1"), QStringLiteral("SetTime"));
+    const bool relative = true;
+    const bool interactive = true;  // let polkit ask the user rather than refuse outright
+    call << qlonglong(correctionUs) << relative << interactive;
+    const QDBusMessage reply = bus.call(call, QDBus::Block, ReplyTimeoutMs);
+    if (reply.type() == QDBusMessage::ErrorMessage)
+        return {false, refusalReason(QDBusError(reply))};
+    return {true, {}};
+}
+}  // namespace
+
+ClockSetResult TimedatedClockSetter::setClock(const ClockChange& change) {
+    const QString name = QStringLiteral("quorvel-timedated");
+    const ClockSetResult result = askTimeService(
+        QDBusConnection::connectToBus(systemBusAddress(), name), change.correctionUs);
+    QDBusConnection::disconnectFromBus(name);
+    return result;
+}
