@@ -1,7 +1,10 @@
+#include <QApplication>
 #include <QCoreApplication>
 #include <cstdio>
+#include <memory>
 
 #include "app/commandline.h"
+#include "app/desktoprun.h"
 #include "app/onceupdate.h"
 
 namespace {
@@ -9,31 +12,39 @@ void write(FILE* stream, const QString& text) {
     const QByteArray bytes = text.toLocal8Bit();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
 }
+
+QStringList argumentsAfterName(int argc, char* argv[]) {
+    QStringList arguments;
+    for (int index = 1; index < argc; ++index)
+        arguments.append(QString::fromLocal8Bit(argv[index]));
+    return arguments;
+}
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
+    // Read before any application object exists: only the desktop mode may need a display.
+    const auto parsed = parseCommandLine(argumentsAfterName(argc, argv));
+    const CommandLine* line = std::get_if<CommandLine>(&parsed);
+    const std::unique_ptr<QCoreApplication> app =
+        line && !line->once && !line->help && !line->version
+            ? std::make_unique<QApplication>(argc, argv)
+            : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quorvel"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
 
-    const auto parsed = parseCommandLine(QCoreApplication::arguments().mid(1));
     if (const auto* error = std::get_if<UsageError>(&parsed)) {
         write(stderr, QStringLiteral("quorvel: %1 (see quorvel --help)\n").arg(error->problem));
         return 2;
     }
-    const CommandLine& line = std::get<CommandLine>(parsed);
-    if (line.help) {
+    if (line->help) {
         write(stdout, usageText());
         return 0;
     }
-    if (line.version) {
+    if (line->version) {
         write(stdout, QStringLiteral("quorvel %1\n").arg(QStringLiteral(QUORVEL_VERSION)));
         return 0;
     }
-    if (!line.once) {
-        write(stderr,
-              QStringLiteral("quorvel: this build has no desktop window yet; use --once\n"));
-        return 2;
-    }
-    return runOnceUpdate(line, QCoreApplication::applicationDirPath());
+    if (!line->once)
+        return runDesktop(*line, QCoreApplication::applicationDirPath());
+    return runOnceUpdate(*line, QCoreApplication::applicationDirPath());
 }

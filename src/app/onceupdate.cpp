@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/clocksetterchoice.h"
 #include "app/commandline.h"
 #include "common/datafolder.h"
 #include "config/serverlistfile.h"
@@ -14,8 +15,7 @@
 #include "engine/ticker.h"
 #include "engine/trayview.h"
 #include "engine/updateengine.h"
-#include "platform/directclocksetter.h"
-#include "platform/dryrunclocksetter.h"
+#include "platform/clocksetter.h"
 #include "platform/systemclock.h"
 #include "platform/systemzonesource.h"
 #include "platform/tcptimesocket.h"
@@ -40,11 +40,7 @@ void writeLine(const QString& logLine) {
 int runOnceUpdate(const CommandLine& line, const QString& programFolder) {
     SystemClock clock;
     SystemZoneSource zone(clock);
-    std::unique_ptr<ClockSetter> setter;
-    if (line.dryRun)
-        setter = std::make_unique<DryRunClockSetter>();
-    else
-        setter = std::make_unique<DirectClockSetter>();
+    const std::unique_ptr<ClockSetter> setter = chooseClockSetter(line.dryRun);
     TcpTimeSocket socket;
     NoTray tray;
     ActivityLog log(clock, 0);  // streamed, not kept: memory does not grow with the log

@@ -1,0 +1,101 @@
+#include "ui/desktopprogram.h"
+
+#include <QDateTime>
+#include <QLabel>
+
+#include "config/fieldchecks.h"
+#include "config/serverlistfile.h"
+#include "config/settingsfile.h"
+#include "config/startupregistration.h"
+#include "engine/runmessages.h"
+#include "engine/ticker.h"
+#include "engine/updateengine.h"
+#include "platform/autostartstore.h"
+#include "ui/mainwindow.h"
+#include "ui/mainwiring.h"
+
+DesktopProgram::DesktopProgram(const DesktopParts& parts)
+    : parts_(parts),
+      log_(parts.clock, ActivityLog::DefaultKeptLines, parts.locale),
+      editor_(servers_, log_, serverListFilePath(parts.dataFolder)),
+      engine_(std::make_unique<UpdateEngine>(EngineParts{parts.clock, parts.zone, parts.clockSetter,
+                                                         socket_, traMain_, log_, settings_,
+                                                         servers_, parts.locale})),
+      ticker_(std::make_unique<Ticker>(*engine_, parts.clock)),
+      window_(std::make_unique<MainWindow>()) {
+    window_->setWindowIcon(parts.pictures.idle);
+    window_->controls().imgUpdateIcon->setPixmap(parts.pictures.updating.pixmap(32, 32));
+    traMain_.setPictures(parts.pictures.idle, parts.pictures.updating);
+    const auto optionEdited = [this] {
+        if (ticker_)
+            ticker_->poke();
+    };
+    wiring_ =
+        new MainWiring(*window_, {*engine_, optionEdited, settings_, servers_, editor_, log_});
+    connect(wiring_, &MainWiring::helpRequested, this, &DesktopProgram::helpRequested);
+    connect(window_.get(), &MainWindow::closing, this, &DesktopProgram::shutDown);
+    // Closed from the event loop, after the run that asked for it has finished.
+    connect(engine_.get(), &UpdateEngine::closeRequested, window_.get(), &QWidget::close,
+            Qt::QueuedConnection);
+    wireTray();
+}
+
+DesktopProgram::~DesktopProgram() = default;
+
+void DesktopProgram::startUp() {
+    traMain_.OwnerForm = window_.get();
+    traMain_.setIcon(window_->windowIcon());
+    traMain_.setTooltip(QStringLiteral("Quorvel - Launched at ") + log_.TimeStamp());
+    traMain_.Add();
+    log_.AddLog(QStringLiteral("Program launched."));
+    LoadSettings(settingsFilePath(parts_.dataFolder), settings_);
+    engine_->keepDaylightOptionInStep(QDateTime::currentDateTimeUtc());
+    wiring_->showSettings();
+    servers_.load(LoadServerList(serverListFilePath(parts_.dataFolder)));
+    if (settings_.chkMinimizeOnLoad == 1)
+        window_->setWindowState(Qt::WindowMinimized);
+    settings_.chkLoadOnStartUp = readStartUpOption(parts_.startUpStore);
+    wiring_->showSettings();
+    if (settings_.chkUpdateOnLoad == 1)
+        engine_->BeginUpdate();
+    engine_->scheduleNextUpdate();
+
+    window_->showAfterLaunch();
+    ticker_->start();
+}
+
+void DesktopProgram::end() {
+    window_->close();
+}
+
+void DesktopProgram::shutDown() {
+    if (ended_)
+        return;
+    ended_ = true;
+    engine_->EndUpdate(RunMessage::ProgramClosed);
+    traMain_.Remove();
+    ticker_.reset();  // nothing may start a run once the program has closed
+    applyShutDownChecks(settings_);
+    const QString settingsPath = settingsFilePath(parts_.dataFolder);
+    if (const SaveResult saved = SaveSettings(settingsPath, settings_); !saved.ok)
+        log_.AddLog(saveFailureLine(settingsPath, saved.reason));
+    const SaveResult registered =
+        writeStartUpOption(parts_.startUpStore, settings_.chkLoadOnStartUp, parts_.launchCommand);
+    if (!registered.ok)
+        log_.AddLog(
+            saveFailureLine(parts_.startUpStore.entryPath(StartUpValueName), registered.reason));
+    Q_EMIT ended();
+}
+
+void DesktopProgram::wireTray() {
+    connect(&traMain_, &TrayIcon::MouseUp, this, [this](int button) {
+        if (button == 2)
+            engine_->startUpdate(QStringLiteral("Tray icon right-clicked:"));
+    });
+    connect(&traMain_, &TrayIcon::MouseDblClick, this, [this](int button) {
+        if (button == 1)
+            window_->restoreFromTray();
+        else if (button == 2)
+            window_->close();
+    });
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QLocale>
+#include <QObject>
+#include <QString>
+#include <memory>
+
+#include "config/settings.h"
+#include "platform/tcptimesocket.h"
+#include "serverlist/servereditor.h"
+#include "serverlist/serverlist.h"
+#include "ui/activitylog.h"
+#include "ui/programpictures.h"
+#include "ui/trayicon.h"
+
+class AutostartStore;
+class Clock;
+class ClockSetter;
+class MainWindow;
+class MainWiring;
+class Ticker;
+class UpdateEngine;
+class ZoneSource;
+
+// What the desktop program runs on; tests put doubles in.
+struct DesktopParts {
+    const Clock& clock;
+    const ZoneSource& zone;
+    ClockSetter& clockSetter;
+    AutostartStore& startUpStore;
+    QString dataFolder;
+    QString launchCommand;  // what the start-up entry launches
+    ProgramPictures pictures;
+    QLocale locale = QLocale::system();
+};
+
+// The desktop program: the main window with its tray icon, the engine behind them, and the
+// start-up and shut-down sequences in their fixed order. Closing the main window, however it
+// is closed, runs the shut-down sequence once and then reports ended().
+class DesktopProgram : public QObject {
+    Q_OBJECT
+public:
+    explicit DesktopProgram(const DesktopParts& parts);
+    ~DesktopProgram() override;
+
+    void startUp();
+    // Closes the main window, and so runs the shut-down sequence (the session's end, a signal).
+    void end();
+
+    MainWindow& window() { return *window_; }
+    TrayIcon& tray() { return traMain_; }
+    UpdateEngine& engine() { return *engine_; }
+    ActivityLog& log() { return log_; }
+    Settings& settings() { return settings_; }
+    ServerList& servers() { return servers_; }
+
+Q_SIGNALS:
+    // The Help button was pressed.
+    void helpRequested();
+    // The shut-down sequence has run.
+    void ended();
+
+private:
+    void shutDown();
+    void wireTray();
+
+    DesktopParts parts_;
+    TcpTimeSocket socket_;
+    TrayIcon traMain_;
+    ActivityLog log_;
+    Settings settings_;
+    ServerList servers_;
+    ServerEditor editor_;
+    std::unique_ptr<UpdateEngine> engine_;
+    std::unique_ptr<Ticker> ticker_;
+    std::unique_ptr<MainWindow> window_;
+    MainWiring* wiring_ = nullptr;  // owned by the window
+    bool ended_ = false;
+};

@@ -1,0 +1,201 @@
+#include "ui/mainwiring.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+#include "config/fieldchecks.h"
+#include "config/settings.h"
+#include "engine/updateengine.h"
+#include "serverlist/addresschecks.h"
+#include "serverlist/servereditor.h"
+#include "serverlist/serverlist.h"
+#include "ui/activitylog.h"
+#include "ui/mainwindow.h"
+
+namespace {
+struct CheckOption {
+    QCheckBox* MainControls::*box;
+    int Settings::*state;
+};
+
+const CheckOption CheckOptions[] = {
+    {&MainControls::chkMinimizeOnLoad, &Settings::chkMinimizeOnLoad},
+    {&MainControls::chkUpdateOnLoad, &Settings::chkUpdateOnLoad},
+    {&MainControls::chkCloseAfterUpdate, &Settings::chkCloseAfterUpdate},
+    {&MainControls::chkSchedule, &Settings::chkSchedule},
+    {&MainControls::chkLoop, &Settings::chkLoop},
+    {&MainControls::chkDaylightSavings, &Settings::chkDaylightSavings},
+    {&MainControls::chkLoadOnStartUp, &Settings::chkLoadOnStartUp},
+};
+
+// A greyed state (2) comes only from the file; the user's next click leaves it for good.
+void showCheckState(QCheckBox* box, int state) {
+    const QSignalBlocker blocker(box);
+    box->setTristate(state == 2);
+    box->setCheckState(state == 2   ? Qt::PartiallyChecked
+                       : state == 1 ? Qt::Checked
+                                    : Qt::Unchecked);
+}
+
+void showText(QLineEdit* field, const QString& text) {
+    if (field->text() != text)
+        field->setText(text);
+}
+}  // namespace
+
+MainWiring::MainWiring(MainWindow& window, const WindowModel& model)
+    : QObject(&window), c_(window.controls()), m_(model) {
+    wireOptions();
+    wireServerList();
+    wireAddressFields();
+    wireEngine();
+    wireLog();
+    onButton(c_.butHelp, [this] { Q_EMIT helpRequested(); });
+    connect(&window, &MainWindow::updateFocusChanged, &m_.engine, &UpdateEngine::setUpdateHasFocus);
+    connect(&window, &MainWindow::disconnectFocusChanged, &m_.engine,
+            &UpdateEngine::setDisconnectHasFocus);
+    showSettings();
+    showRows();
+    showAddress();
+    showButtons();
+}
+
+void MainWiring::showSettings() {
+    for (const CheckOption& option : CheckOptions)
+        showCheckState(c_.*option.box, m_.settings.*option.state);
+    showText(c_.txtTimes, m_.settings.txtTimes);
+    showText(c_.txtTimeout, m_.settings.txtTimeout);
+    showText(c_.txtMaxPing, m_.settings.txtMaxPing);
+    showText(c_.txtForgetPing, m_.settings.txtForgetPing);
+    showText(c_.txtAttempts, m_.settings.txtAttempts);
+}
+
+void MainWiring::wireOptions() {
+    for (const CheckOption& option : CheckOptions) {
+        QCheckBox* box = c_.*option.box;
+        connect(box, &QCheckBox::stateChanged, this, [this, box, option](int state) {
+            m_.settings.*option.state = state == Qt::Checked            ? 1
+                                        : state == Qt::PartiallyChecked ? 2
+                                                                        : 0;
+            if (state != Qt::PartiallyChecked)
+                box->setTristate(false);
+            m_.optionEdited();
+        });
+    }
+    connect(&m_.engine, &UpdateEngine::daylightOptionChanged, this,
+            [this] { showCheckState(c_.chkDaylightSavings, m_.settings.chkDaylightSavings); });
+    wireNumberField(c_.txtTimes, &Settings::txtTimes, &checkedUpdatePeriod);
+    wireNumberField(c_.txtTimeout, &Settings::txtTimeout, &checkedMilliseconds);
+    wireNumberField(c_.txtMaxPing, &Settings::txtMaxPing, &checkedMilliseconds);
+    wireNumberField(c_.txtForgetPing, &Settings::txtForgetPing, &checkedMilliseconds);
+    wireNumberField(c_.txtAttempts, &Settings::txtAttempts, &checkedAttempts);
+}
+
+void MainWiring::wireNumberField(QLineEdit* field, QString Settings::*text,
+                                 QString (*check)(const QString&)) {
+    connect(field, &QLineEdit::textChanged, this, [this, text](const QString& edited) {
+        m_.settings.*text = edited;
+        m_.optionEdited();
+    });
+    checks_.add(field, [this, field, text, check] {
+        showText(field, check(m_.settings.*text));
+        // A new update period starts the schedule afresh.
+        if (text == &Settings::txtTimes)
+            m_.engine.scheduleNextUpdate();
+    });
+}
+
+void MainWiring::wireServerList() {
+    connect(&m_.servers, &ServerList::rowsChanged, this, &MainWiring::showRows);
+    connect(&m_.servers, &ServerList::selectionChanged, this, &MainWiring::showSelection);
+    // A click runs the selection handling even on the selected row: the fields show it again.
+    connect(c_.lstServers, &QListWidget::itemClicked, this,
+            [this] { m_.servers.setListIndex(c_.lstServers->currentRow()); });
+    connect(c_.lstServers, &QListWidget::currentRowChanged, this,
+            [this](int row) { m_.servers.setListIndex(row); });
+    connect(c_.lstServers, &QListWidget::itemDoubleClicked, this,
+            [this] { m_.engine.lstServers_DblClick(); });
+    onButton(c_.butAdd, [this] { m_.editor.butAdd_Click(); });
+    onButton(c_.butModify, [this] { m_.editor.butModify_Click(); });
+    onButton(c_.butRemove, [this] { m_.editor.butRemove_Click(); });
+    onButton(c_.butMoveUp, [this] { m_.editor.butMoveUp_Click(); });
+    onButton(c_.butMoveDown, [this] { m_.editor.butMoveDown_Click(); });
+}
+
+void MainWiring::wireAddressFields() {
+    connect(&m_.servers, &ServerList::addressChanged, this, &MainWiring::showAddress);
+    connect(c_.txtIP, &QLineEdit::textEdited, this,
+            [this](const QString& ip) { m_.servers.setAddress(ip, m_.servers.txtPort()); });
+    connect(c_.txtPort, &QLineEdit::textEdited, this,
+            [this](const QString& port) { m_.servers.setAddress(m_.servers.txtIP(), port); });
+    checks_.add(c_.txtIP, [this] {
+        const AddressFields checked = checkedAddress(m_.servers.txtIP(), m_.servers.txtPort());
+        m_.servers.setAddress(checked.ip, checked.port);
+    });
+    checks_.add(c_.txtPort, [this] {
+        m_.servers.setAddress(m_.servers.txtIP(), checkedPort(m_.servers.txtPort()));
+    });
+}
+
+void MainWiring::wireEngine() {
+    connect(&m_.engine, &UpdateEngine::buttonsChanged, this, &MainWiring::showButtons);
+    connect(&m_.engine, &UpdateEngine::displaysChanged, this, &MainWiring::showDisplays);
+    connect(&m_.engine, &UpdateEngine::focusRequested, this, [this](UpdateEngine::Button button) {
+        (button == UpdateEngine::Button::Update ? c_.butUpdate : c_.butDisconnect)->setFocus();
+    });
+    onButton(c_.butUpdate, [this] { m_.engine.butUpdate_Click(); });
+    onButton(c_.butDisconnect, [this] { m_.engine.butDisconnect_Click(); });
+}
+
+void MainWiring::wireLog() {
+    c_.txtLog->setMaximumBlockCount(int(m_.log.DefaultKeptLines));
+    for (const QString& line : m_.log.lines())
+        c_.txtLog->appendPlainText(line.chopped(2));
+    connect(&m_.log, &ActivityLog::lineAdded, this, [this](const QString& line) {
+        c_.txtLog->appendPlainText(line.chopped(2));  // each block is one line: no CR LF
+        c_.txtLog->moveCursor(QTextCursor::End);
+    });
+}
+
+void MainWiring::onButton(QPushButton* button, std::function<void()> action) {
+    connect(button, &QPushButton::clicked, this, [this, action = std::move(action)] {
+        checks_.runForFocusedField();
+        action();
+    });
+}
+
+void MainWiring::showRows() {
+    const QSignalBlocker blocker(c_.lstServers);
+    c_.lstServers->clear();
+    for (int index = 0; index < m_.servers.count(); ++index)
+        c_.lstServers->addItem(m_.servers.row(index));
+    showSelection();
+}
+
+void MainWiring::showSelection() {
+    {
+        const QSignalBlocker blocker(c_.lstServers);
+        c_.lstServers->setCurrentRow(m_.servers.ListIndex());
+    }
+    c_.butMoveUp->setEnabled(m_.servers.butMoveUpEnabled());
+    c_.butMoveDown->setEnabled(m_.servers.butMoveDownEnabled());
+}
+
+void MainWiring::showAddress() {
+    showText(c_.txtIP, m_.servers.txtIP());
+    showText(c_.txtPort, m_.servers.txtPort());
+}
+
+void MainWiring::showButtons() {
+    c_.butUpdate->setEnabled(m_.engine.updateEnabled());
+    c_.butDisconnect->setEnabled(m_.engine.disconnectEnabled());
+}
+
+void MainWiring::showDisplays() {
+    showText(c_.txtYourTime, m_.engine.yourTimeText());
+    showText(c_.txtUTCTime, m_.engine.utcTimeText());
+}

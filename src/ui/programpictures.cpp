@@ -1,0 +1,6 @@
+#include "ui/programpictures.h"
+
+ProgramPictures programPictures() {
+    return {QIcon(QStringLiteral(":/icons/idle.png")),
+            QIcon(QStringLiteral(":/icons/updating.png"))};
+}
