@@ -15,7 +15,6 @@ struct HelpLayout {
     QPointF advert;  // top-left corner of lblAdvert
 };
 
-inline constexpr double kTwipsPerPixel = 15;
 inline constexpr QSizeF kHelpBannerTwips{7020, 900};
 inline constexpr QSizeF kHelpAdvertTwips{7035, 195};
 

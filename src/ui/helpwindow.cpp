@@ -12,19 +12,20 @@
 #include "ui/captionfit.h"
 #include "ui/helpfile.h"
 #include "ui/helplayout.h"
+#include "ui/twips.h"
 
 namespace {
 
 const QColor kLightBlue(0, 153, 255);
 
 int pixels(double twips) {
-    return int(std::lround(twips / kTwipsPerPixel));
+    return int(std::lround(twips / double(TwipsPerPixel)));
 }
 
 // A size in twips as whole pixels, rounded up so that it is never below the size asked for.
 QSize pixelsAtLeast(QSizeF twips) {
-    return QSize(int(std::ceil(twips.width() / kTwipsPerPixel)),
-                 int(std::ceil(twips.height() / kTwipsPerPixel)));
+    return QSize(int(std::ceil(twips.width() / double(TwipsPerPixel))),
+                 int(std::ceil(twips.height() / double(TwipsPerPixel))));
 }
 
 }  // namespace
@@ -95,7 +96,7 @@ void HelpWindow::resizeEvent(QResizeEvent* event) {
     if (isMinimized())
         return;
     const QSize outer = frameGeometry().size();
-    const HelpLayout layout = layOutHelpWindow(QSizeF(outer) * kTwipsPerPixel);
+    const HelpLayout layout = layOutHelpWindow(QSizeF(outer) * double(TwipsPerPixel));
     const QSize grown = pixelsAtLeast(layout.window).expandedTo(outer);
     if (grown != outer) {
         resize(grown - (outer - size()));  // lays out again at the grown size

@@ -11,14 +11,14 @@
 
 #include "ui/captionfit.h"
 #include "ui/columnheadings.h"
+#include "ui/twips.h"
 
 namespace {
-constexpr int TwipsPerPixel = 15;
 const QColor CaptionColour(0, 153, 255);
 
 enum class Kind { Button, Check, Label, Text, List, Log, Picture };
 
-struct ControlSpec {
+struct ControlDesign {
     const char* name;
     Kind kind;
     const char* caption;           // or initial text
@@ -29,7 +29,7 @@ struct ControlSpec {
 // In tab order.
 constexpr auto Right = Qt::AlignRight | Qt::AlignVCenter;
 constexpr auto Centre = Qt::AlignHCenter | Qt::AlignVCenter;
-const std::array<ControlSpec, 42> Controls{{
+const std::array<ControlDesign, 42> Controls{{
     {"butUpdate", Kind::Button, "&Update Clock", 780, 4560, 2115, 495},
     {"butDisconnect", Kind::Button, "St&op Update", 780, 5100, 2115, 495},
     {"chkDaylightSavings", Kind::Check, "Da&ylight Savings Time", 900, 5820, 1875, 195},
@@ -77,10 +77,10 @@ const std::array<ControlSpec, 42> Controls{{
     {"imgUpdateIcon", Kind::Picture, "", 10320, 120, 480, 480},
 }};
 
-QWidget* create(const ControlSpec& spec, QWidget& form) {
-    const QString caption = QString::fromUtf8(spec.caption);
+QWidget* create(const ControlDesign& design, QWidget& form) {
+    const QString caption = QString::fromUtf8(design.caption);
     QWidget* control = nullptr;
-    switch (spec.kind) {
+    switch (design.kind) {
         case Kind::Button:
             control = new QPushButton(caption, &form);
             break;
@@ -89,14 +89,14 @@ QWidget* create(const ControlSpec& spec, QWidget& form) {
             break;
         case Kind::Label: {
             auto* label = new QLabel(caption, &form);
-            label->setAlignment(spec.align ? spec.align : Qt::AlignLeft | Qt::AlignVCenter);
-            label->setWordWrap(spec.height > 300);
+            label->setAlignment(design.align ? design.align : Qt::AlignLeft | Qt::AlignVCenter);
+            label->setWordWrap(design.height > 300);
             control = label;
             break;
         }
         case Kind::Text: {
             auto* text = new QLineEdit(caption, &form);
-            text->setAlignment(spec.align ? spec.align : Qt::AlignLeft | Qt::AlignVCenter);
+            text->setAlignment(design.align ? design.align : Qt::AlignLeft | Qt::AlignVCenter);
             control = text;
             break;
         }
@@ -110,10 +110,10 @@ QWidget* create(const ControlSpec& spec, QWidget& form) {
             control = new QLabel(&form);
             break;
     }
-    control->setObjectName(QString::fromLatin1(spec.name));
-    control->setGeometry(spec.left / TwipsPerPixel, spec.top / TwipsPerPixel,
-                         spec.width / TwipsPerPixel, spec.height / TwipsPerPixel);
-    if (spec.kind == Kind::Label || spec.kind == Kind::Check) {
+    control->setObjectName(QString::fromLatin1(design.name));
+    control->setGeometry(design.left / TwipsPerPixel, design.top / TwipsPerPixel,
+                         design.width / TwipsPerPixel, design.height / TwipsPerPixel);
+    if (design.kind == Kind::Label || design.kind == Kind::Check) {
         QPalette palette = control->palette();
         palette.setColor(QPalette::WindowText, CaptionColour);
         control->setPalette(palette);
@@ -189,8 +189,8 @@ MainControls buildMainLayout(QWidget& form) {
     form.setPalette(palette);
 
     QList<QWidget*> inTabOrder;
-    for (const ControlSpec& spec : Controls)
-        inTabOrder.append(create(spec, form));
+    for (const ControlDesign& design : Controls)
+        inTabOrder.append(create(design, form));
     MainControls c = collect(form);
 
     for (QLineEdit* display : {c.txtUTCTime, c.txtYourTime})
