@@ -12,7 +12,8 @@ struct ClockChange {
 
 struct ClockSetResult {
     bool ok{};
-    QString reason;  // why the clock was not set, for the log; empty on success
+    QString reason;       // why the clock was not set, for the log; empty on success
+    bool notPermitted{};  // refused for lack of the right to set the clock
 };
 
 // Sets the system clock. Back ends: the direct system call, the dry run, and test doubles.

@@ -14,6 +14,6 @@ ClockSetResult DirectClockSetter::setClock(const ClockChange& change) {
         qint64(now.tv_sec) * 1000000000 + now.tv_nsec + change.correctionUs * 1000;
     const timespec target{time_t(targetNs / 1000000000), long(targetNs % 1000000000)};
     if (clock_settime(CLOCK_REALTIME, &target) != 0)
-        return {false, QString::fromLocal8Bit(std::strerror(errno))};
+        return {false, QString::fromLocal8Bit(std::strerror(errno)), errno == EPERM};
     return {true, {}};
 }

@@ -1,8 +1,5 @@
 #include "platform/systemclocksetter.h"
 
-#include <cerrno>
-#include <cstring>
-
 #include "platform/directclocksetter.h"
 #include "platform/timedatedclocksetter.h"
 
@@ -16,9 +13,9 @@ SystemClockSetter::SystemClockSetter(std::unique_ptr<ClockSetter> direct,
 
 ClockSetResult SystemClockSetter::setClock(const ClockChange& change) {
     const ClockSetResult direct = direct_->setClock(change);
-    // The direct back end names its refusal as strerror does. Only a lack of the right to set
-    // the clock sends the correction on; any other failure would fail the same way elsewhere.
-    if (direct.ok || direct.reason != QString::fromLocal8Bit(std::strerror(EPERM)))
+    // Only a lack of the right to set the clock sends the correction on; any other failure would
+    // fail the same way elsewhere.
+    if (!direct.notPermitted)
         return direct;
     return timeService_->setClock(change);
 }

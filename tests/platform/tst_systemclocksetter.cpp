@@ -20,21 +20,24 @@ private Q_SLOTS:
 
     void turnsToTheTimeServiceOnlyWithoutTheRight_data() {
         QTest::addColumn<QString>("directRefusal");
+        QTest::addColumn<bool>("notPermitted");
         QTest::addColumn<int>("timeServiceCalls");
         QTest::addColumn<QString>("reason");
-        const QString notPermitted = QString::fromLocal8Bit(std::strerror(EPERM));
         const QString invalid = QString::fromLocal8Bit(std::strerror(EINVAL));
-        QTest::newRow("may set the clock") << "" << 0 << "";
-        QTest::newRow("may not set the clock") << notPermitted << 1 << "";
-        QTest::newRow("other failure") << invalid << 0 << invalid;
+        QTest::newRow("may set the clock") << "" << false << 0 << "";
+        QTest::newRow("may not set the clock")
+            << QString::fromLocal8Bit(std::strerror(EPERM)) << true << 1 << "";
+        QTest::newRow("other failure") << invalid << false << 0 << invalid;
     }
     void turnsToTheTimeServiceOnlyWithoutTheRight() {
         QFETCH(QString, directRefusal);
+        QFETCH(bool, notPermitted);
         QFETCH(int, timeServiceCalls);
         QFETCH(QString, reason);
         bus_.setSetTimeCode({});
         auto direct = std::make_unique<RecordingClockSetter>();
         direct->refusal = directRefusal;
+        direct->refusalNotPermitted = notPermitted;
         RecordingClockSetter* directCalls = direct.get();
         SystemClockSetter setter(std::move(direct), std::make_unique<TimedatedClockSetter>());
 

@@ -10,10 +10,11 @@ public:
     ClockSetResult setClock(const ClockChange& change) override {
         changes.append(change);
         if (!refusal.isEmpty())
-            return {false, refusal};
+            return {false, refusal, refusalNotPermitted};
         return {true, {}};
     }
 
     QList<ClockChange> changes;
     QString refusal;
+    bool refusalNotPermitted = false;  // the refusal is for lack of the right
 };
