@@ -71,7 +71,8 @@ private Q_SLOTS:
         DesktopProgram& program = f.launch();
         QSignalSpy ended(&program, &DesktopProgram::ended);
         program.engine().butUpdate_Click();
-        QTRY_VERIFY(silent.lastClient);
+        // Counted, not held: with no attempts the run may hang up before the test looks.
+        QTRY_VERIFY(silent.connections > 0);
         f.window().close();
         QCOMPARE(f.messages().last(), QStringLiteral("Program closed."));
         QCOMPARE(program.tray().State(), 0);
