@@ -4,10 +4,13 @@
 #include <QDir>
 #include <QWidget>
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 
 #include "app/clocksetterchoice.h"
 #include "app/commandline.h"
 #include "app/endsignals.h"
+#include "app/singleinstance.h"
 #include "common/datafolder.h"
 #include "config/startupregistration.h"
 #include "platform/autostartstore.h"
@@ -16,6 +19,7 @@
 #include "platform/systemzonesource.h"
 #include "ui/desktopprogram.h"
 #include "ui/helplauncher.h"
+#include "ui/mainwindow.h"
 
 namespace {
 // The program ends with its last window: an open help window outlives the main one, and a main
@@ -26,21 +30,58 @@ bool anyWindowOpen() {
         return window->isVisible() && window->testAttribute(Qt::WA_QuitOnClose);
     });
 }
+
+// Long enough for a copy that is still starting up to begin answering.
+constexpr std::chrono::milliseconds RunningCopyPatience{3000};
+
+void complain(const QString& text) {
+    std::fputs(qPrintable(QStringLiteral("quorvel: ") + text + u'\n'), stderr);
+}
+
+// Takes the data folder for this copy. False when a running copy holds it: that copy has been
+// asked to bring its window back, and this launch has nothing more to do.
+bool takeDataFolder(SingleInstance& instance, const QString& folder) {
+    switch (instance.claim()) {
+        case SingleInstance::Claim::HeldByOther:
+            if (!instance.askToRestore(RunningCopyPatience))
+                complain(QStringLiteral("the copy running on %1 did not answer").arg(folder));
+            return false;
+        case SingleInstance::Claim::Unguarded:
+            complain(QStringLiteral("could not create %1; running without it")
+                         .arg(instance.lockFilePath()));
+            break;
+        case SingleInstance::Claim::Held:
+            break;
+    }
+    if (const QString problem = instance.listenError(); !problem.isEmpty())
+        complain(QStringLiteral("later launches cannot reach this copy: %1").arg(problem));
+    return true;
+}
 }  // namespace
 
 int runDesktop(const CommandLine& line, const QString& programFolder) {
+    // Decided before anything is read, logged or shown.
+    const QString folder = dataFolder(programFolder, line.dataDir);
+    SingleInstance instance(folder);
+    if (!takeDataFolder(instance, folder))
+        return 0;
+
     SystemClock clock;
     SystemZoneSource zone(clock);
     const std::unique_ptr<ClockSetter> setter = chooseClockSetter(line.dryRun);
     AutostartStore startUpStore;
     const QString givenDataDir =
         line.dataDir.isEmpty() ? QString() : QDir(line.dataDir).absolutePath();
-    DesktopProgram program(
-        {clock, zone, *setter, startUpStore, dataFolder(programFolder, line.dataDir),
-         startUpCommand(QApplication::applicationFilePath(), givenDataDir), programPictures()});
+    DesktopProgram program({clock, zone, *setter, startUpStore, folder,
+                            startUpCommand(QApplication::applicationFilePath(), givenDataDir),
+                            programPictures()});
+    QObject::connect(&instance, &SingleInstance::restoreRequested, &program.window(),
+                     &MainWindow::restoreFromTray);
 
     QApplication::setQuitOnLastWindowClosed(false);
-    QObject::connect(&program, &DesktopProgram::ended, [] {
+    QObject::connect(&program, &DesktopProgram::ended, [&instance] {
+        // The options are saved: a new launch may take the folder even while help stays open.
+        instance.release();
         if (anyWindowOpen())
             QApplication::setQuitOnLastWindowClosed(true);
         else

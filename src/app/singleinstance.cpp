@@ -1,0 +1,110 @@
+#include "app/singleinstance.h"
+
+#include <unistd.h>
+
+#include <QCryptographicHash>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocalSocket>
+#include <QThread>
+
+namespace {
+const QByteArray RestoreRequest = "restore\n";
+// Longer than any request; a peer that sends more without a line end is not a later launch.
+constexpr qint64 LongestRequest = 64;
+// A copy that listens accepts at once, even while it is busy.
+constexpr int AnswerWaitMs = 250;
+constexpr unsigned long RetryPauseMs = 50;
+}  // namespace
+
+SingleInstance::SingleInstance(const QString& dataFolder, QObject* parent)
+    : QObject(parent),
+      folder_(QDir(dataFolder).absolutePath()),
+      lock_(QDir(folder_).filePath(QStringLiteral("Quorvel.lock"))) {
+    // The program sets the clock, so the lock's age says nothing; a lock is stale only when the
+    // process that wrote it is gone.
+    lock_.setStaleLockTime(0);
+    server_.setSocketOptions(QLocalServer::UserAccessOption);
+    connect(&server_, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket* peer = server_.nextPendingConnection())
+            answer(peer);
+    });
+}
+
+QString SingleInstance::lockFilePath() const {
+    return lock_.fileName();
+}
+
+QString SingleInstance::serverName(const QString& dataFolder) {
+    const QFileInfo folder(dataFolder);
+    const QString canonical = folder.canonicalFilePath();
+    const QString path =
+        canonical.isEmpty() ? QDir::cleanPath(folder.absoluteFilePath()) : canonical;
+    const QByteArray digest =
+        QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Sha256).toHex().left(32);
+    return QStringLiteral("quorvel-%1-%2").arg(::getuid()).arg(QString::fromLatin1(digest));
+}
+
+SingleInstance::Claim SingleInstance::claim() {
+    QDir().mkpath(folder_);
+    name_ = serverName(folder_);  // once the folder exists, so that links resolve
+    if (lock_.tryLock(0)) {
+        listen();
+        return Claim::Held;
+    }
+    if (lock_.error() == QLockFile::LockFailedError && QFileInfo(folder_).isWritable())
+        return Claim::HeldByOther;
+    // No lock can be made here, or a leftover one cannot be cleared: nothing can be saved in
+    // the folder, so two copies cannot overwrite each other, but one that runs still answers.
+    QLocalSocket probe;
+    probe.connectToServer(name_);
+    if (probe.waitForConnected(AnswerWaitMs))
+        return Claim::HeldByOther;
+    listen();
+    return Claim::Unguarded;
+}
+
+bool SingleInstance::askToRestore(std::chrono::milliseconds patience) const {
+    const QDeadlineTimer deadline(patience);
+    while (true) {
+        QLocalSocket socket;
+        socket.connectToServer(name_);
+        if (socket.waitForConnected(AnswerWaitMs)) {
+            socket.write(RestoreRequest);
+            return socket.waitForBytesWritten(AnswerWaitMs) || socket.bytesToWrite() == 0;
+        }
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(RetryPauseMs);
+    }
+}
+
+void SingleInstance::release() {
+    server_.close();
+    lock_.unlock();
+}
+
+QString SingleInstance::listenError() const {
+    return server_.isListening() ? QString() : server_.errorString();
+}
+
+void SingleInstance::listen() {
+    // A copy that crashed leaves its socket file behind, which would keep the name taken.
+    QLocalServer::removeServer(name_);
+    server_.listen(name_);
+}
+
+void SingleInstance::answer(QLocalSocket* peer) {
+    connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
+    connect(peer, &QLocalSocket::readyRead, this, [this, peer] {
+        if (!peer->canReadLine()) {
+            if (peer->bytesAvailable() > LongestRequest)
+                peer->abort();
+            return;
+        }
+        if (peer->readLine(LongestRequest) == RestoreRequest)
+            Q_EMIT restoreRequested();
+        peer->disconnectFromServer();
+    });
+}
