@@ -53,7 +53,7 @@ int runOnceUpdate(const CommandLine& line, const QString& programFolder) {
     const QString folder = dataFolder(programFolder, line.dataDir);
     log.AddLog(QStringLiteral("Program launched."));
     LoadSettings(settingsFilePath(folder), settings);
-    engine.keepDaylightOptionInStep(QDateTime::currentDateTimeUtc());
+    engine.keepDaylightOptionInStep(clock.utcNow());
     servers.load(LoadServerList(serverListFilePath(folder)));
     if (line.server) {
         const AddressFields address = checkedAddress(*line.server, QStringLiteral("1610"));

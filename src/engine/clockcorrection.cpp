@@ -4,10 +4,12 @@
 #include "config/settings.h"
 #include "engine/replydate.h"
 #include "engine/runmessages.h"
+#include "engine/timesocket.h"
 #include "engine/updateengine.h"
 #include "platform/clock.h"
 #include "platform/clocksetter.h"
 #include "serverlist/serverlist.h"
+#include "timezone/zonesource.h"
 #include "ui/activitylog.h"
 
 namespace {
@@ -16,8 +18,8 @@ constexpr qint64 MidSecondMs = 500;
 }  // namespace
 
 void UpdateEngine::correctClock(const QByteArray& reply) {
-    const QDateTime presentLocal = parts_.clock.localNow();
-    const QDateTime oldLocal = wholeSecond(presentLocal);
+    const QDateTime presentUtc = parts_.clock.utcNow();
+    const QDateTime oldLocal = wholeSecond(parts_.clock.localNow());
     const std::optional<QDateTime> serverUtc = readReplyDateTime(reply, oldLocal.date());
     if (!serverUtc) {
         parts_.log.AddLog(QStringLiteral("Date and time in packet could not be read."));
@@ -28,19 +30,46 @@ void UpdateEngine::correctClock(const QByteArray& reply) {
     const qint16 offset = parts_.settings.chkDaylightSavings == 0
                               ? timeZone_.GetStandardBias()
                               : timeZone_.GetDaylightTotalBias();
-    const QDateTime newLocal = serverUtc->addSecs(-qint64(offset) * 60);
-    const QDateTime instant = newLocal.addMSecs(MidSecondMs);
-    const ClockSetResult result =
-        parts_.clockSetter.setClock({instant, presentLocal.msecsTo(instant) * 1000});
+    const ClockSetting setting{oldLocal, serverUtc->addSecs(-qint64(offset) * 60)};
+    // The step is worked out between two UTC instants: two local times lie an hour apart
+    // whenever now and the server's moment fall in different daylight-saving seasons. The new
+    // local time turns back into UTC with the zone's own offset at the server's moment.
+    const qint32 zoneBias = parts_.zone.biasAt(*serverUtc).value_or(offset);
+    const QDateTime instant = setting.newLocal.addSecs(qint64(zoneBias) * 60).addMSecs(MidSecondMs);
+    // The conversation is over: no later reply or hang-up may disturb the setting of the clock.
+    parts_.socket.Close();
+    const std::optional<ClockSetResult> result =
+        parts_.clockSetter.setClock({instant, presentUtc.msecsTo(instant) * 1000});
+    if (result) {
+        finishCorrection(setting, *result);
+        return;
+    }
+    strUpdateState = QStringLiteral("s");
+    settingClock_ = setting;
+    clockAnswerOutstanding_ = true;
+}
+
+// The time service's answer, possibly long after the request. A run cancelled meanwhile has
+// already ended and logged why; its answer ends nothing and logs nothing, so it can never
+// finish a later run. A clock set all the same is still our own step, not a daylight change.
+void UpdateEngine::clockSetAnswered(const ClockSetResult& result) {
+    clockAnswerOutstanding_ = false;
+    if (settingClock_)
+        finishCorrection(*std::exchange(settingClock_, std::nullopt), result);
+    else if (result.ok)
+        clockSetSinceLastTick_ = !parts_.clockSetter.isDryRun();
+}
+
+void UpdateEngine::finishCorrection(const ClockSetting& setting, const ClockSetResult& result) {
     if (!result.ok) {
         parts_.log.AddLog(QStringLiteral("*System clock could not be set to %1 - %2.*")
-                              .arg(timeText(newLocal), result.reason));
+                              .arg(timeText(setting.newLocal), result.reason));
         EndUpdate(RunMessage::ClockNotSet);
         selectFirstServer();
         return;
     }
     clockSetSinceLastTick_ = !parts_.clockSetter.isDryRun();
-    logCorrection(oldLocal, newLocal);
+    logCorrection(setting.oldLocal, setting.newLocal);
     EndUpdate(RunMessage::LastUpdated);
     selectFirstServer();
     if (parts_.settings.chkCloseAfterUpdate == 1)

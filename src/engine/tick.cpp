@@ -44,7 +44,8 @@ void UpdateEngine::tmrConstant_Timer() {
 // with the option, and cancel a run that the jump may have confused. Our own correction of the
 // clock is never taken for one.
 void UpdateEngine::guardDaylightSaving(const QDateTime& shown, qint64 bootMs) {
-    const bool comparable = datLastShownTime.isValid() && !clockSetSinceLastTick_;
+    const bool comparable =
+        datLastShownTime.isValid() && !clockSetSinceLastTick_ && !clockAnswerOutstanding_;
     const qint64 jump =
         comparable ? daylightJumpMinutes(datLastShownTime, shown, bootMs - lastTickBootMs_) : 0;
     const qint32 bias = timeZone_.GetDaylightBias();

@@ -15,6 +15,7 @@ class ServerList;
 class TimeSocket;
 class TrayView;
 class ZoneSource;
+struct ClockSetResult;
 struct Settings;
 
 // Everything the engine works with, owned by whoever runs it (the window, or the command line).
@@ -99,7 +100,14 @@ private:
     void socUpdate_Connect();
     void socUpdate_DataArrival(const QByteArray& reply);
     void socUpdate_ConnectionLost();
+    // The times a correction shows in the log: the clock before, and the time it is set to.
+    struct ClockSetting {
+        QDateTime oldLocal;
+        QDateTime newLocal;
+    };
     void correctClock(const QByteArray& reply);
+    void clockSetAnswered(const ClockSetResult& result);
+    void finishCorrection(const ClockSetting& setting, const ClockSetResult& result);
     void logCorrection(const QDateTime& oldLocal, const QDateTime& newLocal);
     void selectFirstServer();
 
@@ -121,6 +129,11 @@ private:
     QDateTime datLastShownTime;
     qint64 lastTickBootMs_ = 0;
     bool clockSetSinceLastTick_ = false;
+    // The run waits for the clock setter's answer (state "s"); a cancel drops the wait.
+    std::optional<ClockSetting> settingClock_;
+    // A request to set the clock is out, whether or not its run still waits for it: the clock
+    // may change by our own step at any moment, which the daylight-saving guard must not judge.
+    bool clockAnswerOutstanding_ = false;
     bool butUpdateEnabled = true;
     bool butDisconnectEnabled = false;
     bool blnUpdateHasFocus = false;

@@ -13,6 +13,7 @@
 #include "engine/trayview.h"
 #include "engine/updateengine.h"
 #include "platform/clock.h"
+#include "platform/clocksetter.h"
 #include "serverlist/serverlist.h"
 #include "ui/activitylog.h"
 
@@ -27,6 +28,7 @@ UpdateEngine::UpdateEngine(const EngineParts& parts, QObject* parent)
     connect(&parts_.socket, &TimeSocket::dataArrived, this, &UpdateEngine::socUpdate_DataArrival);
     connect(&parts_.socket, &TimeSocket::connectionLost, this,
             &UpdateEngine::socUpdate_ConnectionLost);
+    connect(&parts_.clockSetter, &ClockSetter::finished, this, &UpdateEngine::clockSetAnswered);
 }
 
 void UpdateEngine::butUpdate_Click() {
@@ -134,6 +136,7 @@ bool UpdateEngine::handOver(const QString& reason) {
 
 void UpdateEngine::EndUpdate(const QString& message) {
     strUpdateState.clear();
+    settingClock_.reset();
     pendingWrapAt_.reset();
     parts_.socket.Close();
     if (message != RunMessage::LastUpdated)

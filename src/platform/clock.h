@@ -8,6 +8,9 @@ public:
     virtual ~Clock() = default;
     // The present local wall time (see walltime.h), to the millisecond.
     virtual QDateTime localNow() const = 0;
+    // The present instant in UTC, to the millisecond: steps of the clock are worked out in UTC,
+    // where no daylight-saving change can shift them.
+    virtual QDateTime utcNow() const = 0;
     // Milliseconds of a clock that never jumps: spans between two moments.
     virtual qint64 monotonicMs() const = 0;
     // Like monotonicMs(), but it goes on counting while the system sleeps.

@@ -1,13 +1,15 @@
 #pragma once
 
 #include <QDateTime>
+#include <QObject>
 #include <QString>
+#include <optional>
 
 // One correction of the system clock, described both ways so that each back end can use the
-// form it needs: the wall time to show (to the millisecond) and the relative step.
+// form it needs: the instant to set and the step from the present one.
 struct ClockChange {
-    QDateTime newLocal;     // wall time the local clock is to show at this instant
-    qint64 correctionUs{};  // newLocal minus the present local instant, in microseconds
+    QDateTime instantUtc;   // the UTC instant the clock is to hold, to the millisecond
+    qint64 correctionUs{};  // instantUtc minus the present UTC instant, in microseconds
 };
 
 struct ClockSetResult {
@@ -16,11 +18,20 @@ struct ClockSetResult {
     bool notPermitted{};  // refused for lack of the right to set the clock
 };
 
-// Sets the system clock. Back ends: the direct system call, the dry run, and test doubles.
-class ClockSetter {
+// Sets the system clock. Back ends: the direct system call, the time service, the dry run, and
+// test doubles. A back end that must wait for an answer (the time service, while polkit asks the
+// user) answers later with finished(), so the event loop runs on meanwhile. It has at most one
+// such request out at a time.
+class ClockSetter : public QObject {
+    Q_OBJECT
 public:
-    virtual ~ClockSetter() = default;
-    virtual ClockSetResult setClock(const ClockChange& change) = 0;
+    using QObject::QObject;
+    // The result when the request was settled at once; nothing when it will come by finished().
+    virtual std::optional<ClockSetResult> setClock(const ClockChange& change) = 0;
     // A dry run reports what it would have done and touches nothing.
     virtual bool isDryRun() const { return false; }
+
+Q_SIGNALS:
+    // The answer to the request that setClock() left open.
+    void finished(const ClockSetResult& result);
 };

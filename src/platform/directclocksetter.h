@@ -2,9 +2,9 @@
 
 #include "platform/clocksetter.h"
 
-// Steps CLOCK_REALTIME by the correction with clock_settime. Needs CAP_SYS_TIME; without it the
-// result names the refusal ("Operation not permitted").
+// Sets CLOCK_REALTIME to the instant with clock_settime, at once. Needs CAP_SYS_TIME; without
+// it the result names the refusal ("Operation not permitted").
 class DirectClockSetter final : public ClockSetter {
 public:
-    ClockSetResult setClock(const ClockChange& change) override;
+    std::optional<ClockSetResult> setClock(const ClockChange& change) override;
 };

@@ -16,6 +16,10 @@ QDateTime SystemClock::localNow() const {
     return toWallTime(QDateTime::currentDateTime());
 }
 
+QDateTime SystemClock::utcNow() const {
+    return QDateTime::currentDateTimeUtc();
+}
+
 qint64 SystemClock::monotonicMs() const {
     return readMs(CLOCK_MONOTONIC);
 }

@@ -6,6 +6,7 @@
 class SystemClock final : public Clock {
 public:
     QDateTime localNow() const override;
+    QDateTime utcNow() const override;
     qint64 monotonicMs() const override;
     qint64 boottimeMs() const override;
 };

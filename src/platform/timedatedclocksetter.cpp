@@ -3,11 +3,11 @@
 #include <QDBusConnection>
 #include <QDBusError>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 
 namespace {
 constexpr int ReplyTimeoutMs = 120 * 1000;  // time for the user to answer polkit's dialog
 
-// A fresh connection for each correction, so a system bus restarted since the last one is found.
 QString systemBusAddress() {
     const QString address = qEnvironmentVariable("DBUS_SYSTEM_BUS_ADDRESS");
     return address.isEmpty() ? QStringLiteral("unix:path=/var/run/dbus/system_bus_socket")
@@ -38,26 +38,46 @@ QString refusalReason(const QDBusError& error) {
            name + u')';
 }
 
-ClockSetResult askTimeService(const QDBusConnection& bus, qint64 correctionUs) {
-    if (!bus.isConnected())
-        return {false, QStringLiteral("no system bus")};
+const QString ConnectionName = QStringLiteral("quorvel-timedated");
+}  // namespace
+
+TimedatedClockSetter::~TimedatedClockSetter() {
+    if (!pending_)
+        return;
+    delete pending_;
+    QDBusConnection::disconnectFromBus(ConnectionName);
+}
+
+std::optional<ClockSetResult> TimedatedClockSetter::setClock(const ClockChange& change) {
+    // Two relative steps out at once would both be applied: the second was worked out from a
+    // clock the first had not yet corrected.
+    if (pending_)
+        return ClockSetResult{
+            false, QStringLiteral("the time service has not yet answered the previous correction")};
+    // A fresh connection for each correction, so a system bus restarted since the last one is
+    // found.
+    const QDBusConnection bus = QDBusConnection::connectToBus(systemBusAddress(), ConnectionName);
+    if (!bus.isConnected()) {
+        QDBusConnection::disconnectFromBus(ConnectionName);
+        return ClockSetResult{false, QStringLiteral("no system bus")};
+    }
     QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.timedate1"), QStringLiteral("/org/freedesktop/timedate1"),
         QStringLiteral("org.freedesktop.timedate1"), QStringLiteral("SetTime"));
     const bool relative = true;
     const bool interactive = true;  // let polkit ask the user rather than refuse outright
-    call << qlonglong(correctionUs) << relative << interactive;
-    const QDBusMessage reply = bus.call(call, QDBus::Block, ReplyTimeoutMs);
-    if (reply.type() == QDBusMessage::ErrorMessage)
-        return {false, refusalReason(QDBusError(reply))};
-    return {true, {}};
+    call << qlonglong(change.correctionUs) << relative << interactive;
+    pending_ = new QDBusPendingCallWatcher(bus.asyncCall(call, ReplyTimeoutMs), this);
+    connect(pending_, &QDBusPendingCallWatcher::finished, this, &TimedatedClockSetter::answer);
+    return std::nullopt;
 }
-}  // namespace
 
-ClockSetResult TimedatedClockSetter::setClock(const ClockChange& change) {
-    const QString name = QStringLiteral("quorvel-timedated");
-    const ClockSetResult result = askTimeService(
-        QDBusConnection::connectToBus(systemBusAddress(), name), change.correctionUs);
-    QDBusConnection::disconnectFromBus(name);
-    return result;
+void TimedatedClockSetter::answer() {
+    const ClockSetResult result = pending_->isError()
+                                      ? ClockSetResult{false, refusalReason(pending_->error())}
+                                      : ClockSetResult{true, {}};
+    pending_->deleteLater();
+    pending_ = nullptr;
+    QDBusConnection::disconnectFromBus(ConnectionName);
+    Q_EMIT finished(result);
 }

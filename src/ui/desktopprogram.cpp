@@ -11,6 +11,7 @@
 #include "engine/ticker.h"
 #include "engine/updateengine.h"
 #include "platform/autostartstore.h"
+#include "platform/clock.h"
 #include "ui/mainwindow.h"
 #include "ui/mainwiring.h"
 
@@ -49,7 +50,7 @@ void DesktopProgram::startUp() {
     traMain_.Add();
     log_.AddLog(QStringLiteral("Program launched."));
     LoadSettings(settingsFilePath(parts_.dataFolder), settings_);
-    engine_->keepDaylightOptionInStep(QDateTime::currentDateTimeUtc());
+    engine_->keepDaylightOptionInStep(parts_.clock.utcNow());
     wiring_->showSettings();
     servers_.load(LoadServerList(serverListFilePath(parts_.dataFolder)));
     if (settings_.chkMinimizeOnLoad == 1)

@@ -5,6 +5,7 @@
 
 #include "config/settings.h"
 #include "engine/updateengine.h"
+#include "platform/systemzonesource.h"
 #include "platform/tcptimesocket.h"
 #include "serverlist/serverlist.h"
 #include "support/fakeclock.h"
@@ -14,18 +15,31 @@
 #include "support/scriptedserver.h"
 #include "ui/activitylog.h"
 
-// An engine wired to a clock the test moves, a zone five hours west of UTC, a recording clock
-// setter and tray, and a real socket, so runs go to real servers on loopback.
+// An engine wired to a clock the test moves (at noon, in step with the zone), a zone five hours
+// west of UTC, a recording clock setter and tray, and a real socket, so runs go to real servers
+// on loopback. A test may give the engine the machine's zone (chosen with TZ=) or another
+// clock setter instead.
 struct EngineFixture {
-    FakeClock clock;
+    enum class Zone { Fixed, System };
+
+    explicit EngineFixture(Zone zoneInUse = Zone::Fixed, ClockSetter* setterInUse = nullptr)
+        : engineZone(zoneInUse == Zone::System ? static_cast<const ZoneSource&>(systemZone) : zone),
+          engineSetter(setterInUse ? *setterInUse : setter) {}
+
+    FakeClock clock{wallTime(QDate(2026, 12, 6), QTime(12, 0)),
+                    QDateTime(QDate(2026, 12, 6), QTime(17, 0), Qt::UTC)};
     FixedZoneSource zone{300, -60};
+    SystemZoneSource systemZone{clock};
     RecordingClockSetter setter;
+    const ZoneSource& engineZone;
+    ClockSetter& engineSetter;
     TcpTimeSocket socket;
     RecordingTray tray;
     ActivityLog log{clock, ActivityLog::DefaultKeptLines, QLocale::c()};
     Settings settings;
     ServerList servers;
-    UpdateEngine engine{{clock, zone, setter, socket, tray, log, settings, servers, QLocale::c()}};
+    UpdateEngine engine{
+        {clock, engineZone, engineSetter, socket, tray, log, settings, servers, QLocale::c()}};
 
     // The logged messages, without time stamps and line ends.
     QStringList messages() const {

@@ -1,5 +1,9 @@
+#include <QElapsedTimer>
 #include <QTest>
+#include <QTimer>
 
+#include "clocksetanswer.h"
+#include "enginefixture.h"
 #include "platform/timedatedclocksetter.h"
 #include "privatebus.h"
 
@@ -18,7 +22,8 @@ private Q_SLOTS:
         qputenv("DBUS_SYSTEM_BUS_ADDRESS", withTimedated_.address().toLocal8Bit());
         withTimedated_.setSetTimeCode({});
         const qint64 correctionUs = -7'200'000'123;  // beyond 32 bits, with a fraction of a second
-        QVERIFY(TimedatedClockSetter().setClock({QDateTime(), correctionUs}).ok);
+        TimedatedClockSetter setter;
+        QVERIFY(answerTo(setter, {QDateTime(), correctionUs}).value_or(ClockSetResult()).ok);
         const QVariantList relativeAndInteractive{qlonglong(correctionUs), true, true};
         QCOMPARE(withTimedated_.setTimeCalls(), QList<QVariantList>{relativeAndInteractive});
     }
@@ -72,9 +77,58 @@ private Q_SLOTS:
         qputenv("DBUS_SYSTEM_BUS_ADDRESS", address.toLocal8Bit());
         withTimedated_.setSetTimeCode(setTimeCode);
 
-        const ClockSetResult result = TimedatedClockSetter().setClock({QDateTime(), 1'000'000});
-        QVERIFY(!result.ok);
-        QCOMPARE(result.reason, reason);
+        TimedatedClockSetter setter;
+        const std::optional<ClockSetResult> result = answerTo(setter, {QDateTime(), 1'000'000});
+        QVERIFY(result);
+        QVERIFY(!result->ok);
+        QCOMPARE(result->reason, reason);
+    }
+
+    // Polkit may keep the answer back for minutes while it asks for a password; here the mock
+    // takes 20 s. Meanwhile the event loop runs (the tick, driven by a timer, goes on), the run
+    // stays under way, and a second correction is refused rather than stacked on the first.
+    // The answer then ends the run with the correction's log line.
+    void runGoesOnWhileTheAnswerIsAwaited() {
+        qputenv("DBUS_SYSTEM_BUS_ADDRESS", withTimedated_.address().toLocal8Bit());
+        withTimedated_.setSetTimeCode(QStringLiteral("time.sleep(20)"));
+        TimedatedClockSetter setter;
+        EngineFixture f(EngineFixture::Zone::Fixed, &setter);
+        ScriptedServer server([](QTcpSocket& client, const QByteArray&) {
+            client.write(ScriptedServer::reply("1", "06Dec26170005"));
+        });
+        QVERIFY(f.queryServer(server));
+        QTRY_COMPARE(f.engine.updateState(), QStringLiteral("s"));
+        QElapsedTimer waited;
+        waited.start();
+
+        int ticksWhileWaiting = 0;
+        bool updateDisabledThroughout = true;
+        QTimer tick;
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            f.tickAfter(100);
+            if (f.engine.updateState() != u"s")
+                return;
+            ++ticksWhileWaiting;
+            updateDisabledThroughout = updateDisabledThroughout && !f.engine.updateEnabled();
+        });
+        tick.start(100);
+        const std::optional<ClockSetResult> second = setter.setClock({QDateTime(), 1'000'000});
+        QVERIFY(second && !second->ok);
+        QCOMPARE(second->reason,
+                 QStringLiteral("the time service has not yet answered the previous correction"));
+
+        QTRY_VERIFY_WITH_TIMEOUT(f.engine.isIdle(), 40000);
+        tick.stop();
+        QVERIFY2(waited.elapsed() >= 19000, qPrintable(QString::number(waited.elapsed())));
+        // About 200 ticks in 20 s; fewer only on a very busy machine.
+        QVERIFY2(ticksWhileWaiting >= 100, qPrintable(QString::number(ticksWhileWaiting)));
+        QVERIFY(updateDisabledThroughout);
+        QCOMPARE(f.lastMessage(),
+                 QStringLiteral("*System clock updated from 6 Dec 2026 12:00:00 to 6 Dec 2026 "
+                                "12:00:05 - a correction of +5 seconds.*"));
+        QCOMPARE(f.engine.lastEndMessage(), QStringLiteral("Last updated"));
+        const QVariantList step{qlonglong(5'500'000), true, true};
+        QCOMPARE(withTimedated_.setTimeCalls(), QList<QVariantList>{step});
     }
 
 private:
