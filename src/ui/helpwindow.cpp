@@ -59,6 +59,7 @@ HelpWindow::HelpWindow(const QString& programFolder)
     lblAdvert_->setObjectName(QStringLiteral("lblAdvert"));
     lblAdvert_->setText(QStringLiteral("GET PAID TO RECEIVE E-MAILS ON SUBJECTS OF YOUR CHOICE!!"));
     lblAdvert_->setAlignment(Qt::AlignCenter);
+    imgAdvert_->setAccessibleName(lblAdvert_->text());  // a picture says nothing to a screen reader
     lblAdvert_->resize(pixelsAtLeast(kHelpAdvertTwips));
     // Bold, at the largest size up to 8 points at which the line fits (as the main window's
     // captions, see captionfit.h).

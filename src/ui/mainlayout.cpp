@@ -52,7 +52,7 @@ const std::array<ControlDesign, 42> Controls{{
     {"butModify", Kind::Button, "&Modify", 8820, 4140, 1035, 375},
     {"lblLog", Kind::Label, "Log:", 3720, 4380, 375, 195},
     {"txtLog", Kind::Log, "", 3660, 4680, 7455, 2835},
-    {"chkLoadOnStartUp", Kind::Check, "Launch on &Windows start-up", 480, 180, 2355, 195},
+    {"chkLoadOnStartUp", Kind::Check, "Launch at lo&gin", 480, 180, 2355, 195},
     {"chkMinimizeOnLoad", Kind::Check, "Mi&nimize program on launch", 480, 480, 2295, 195},
     {"chkUpdateOnLoad", Kind::Check, "Update clock on program &launch", 480, 1020, 2655, 195},
     {"txtTimes", Kind::Text, "6", 1800, 1620, 315, 285, Centre},
@@ -159,6 +159,15 @@ MainControls collect(QWidget& form) {
     return c;
 }
 
+// Fields whose label gives them no name (no access key, so no buddy) are named after it.
+void nameForScreenReaders(const MainControls& c) {
+    c.txtUTCTime->setAccessibleName(QStringLiteral("UTC time"));
+    c.txtYourTime->setAccessibleName(QStringLiteral("Your time"));
+    c.lstServers->setAccessibleName(QStringLiteral("Servers"));
+    c.txtLog->setAccessibleName(QStringLiteral("Log"));
+    c.txtTimes->setAccessibleName(QStringLiteral("Update every … hours"));
+}
+
 // Tab order as listed; a label's access key gives the focus to the next control that takes it.
 void chainFocus(const QList<QWidget*>& inTabOrder) {
     QWidget* previous = nullptr;
@@ -197,7 +206,9 @@ MainControls buildMainLayout(QWidget& form) {
         display->setReadOnly(true);
     c.txtLog->setReadOnly(true);
     c.txtLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    c.txtLog->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Long lines wrap, so the time stamps never scroll out of view.
+    c.txtLog->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    c.txtLog->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     c.imgUpdateIcon->hide();
     c.butDisconnect->setEnabled(false);
     c.butMoveUp->setEnabled(false);
@@ -210,6 +221,7 @@ MainControls buildMainLayout(QWidget& form) {
     applyFittingFont(form.findChildren<QWidget*>(Qt::FindDirectChildrenOnly), c.lstServers);
     c.lblTableHeaders->setText(columnHeadings(*c.lblTableHeaders, *c.lstServers));
 
+    nameForScreenReaders(c);
     chainFocus(inTabOrder);
     return c;
 }

@@ -1,6 +1,7 @@
 #include "ui/mainwindow.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -11,12 +12,25 @@ namespace {
 bool hidesWhenMinimized() {
     return QSystemTrayIcon::isSystemTrayAvailable();
 }
+
+bool isEnterKey(const QEvent* event) {
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const int key = static_cast<const QKeyEvent*>(event)->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+// The window stays the button's own while another window, or a popup, holds the keyboard.
+bool focusStaysInWindow(const QEvent* event) {
+    const Qt::FocusReason reason = static_cast<const QFocusEvent*>(event)->reason();
+    return reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
+}
 }  // namespace
 
 MainWindow::MainWindow(QWidget* parent) : QWidget(parent), controls_(buildMainLayout(*this)) {
     setObjectName(QStringLiteral("frmMain"));
-    controls_.butUpdate->installEventFilter(this);
-    controls_.butDisconnect->installEventFilter(this);
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->installEventFilter(this);
 }
 
 void MainWindow::showAfterLaunch() {
@@ -30,6 +44,17 @@ void MainWindow::restoreFromTray() {
     show();
     raise();
     activateWindow();
+}
+
+void MainWindow::handFocusTo(QPushButton* button) {
+    const bool focusEventsFollow = isActiveWindow();
+    button->setFocus(Qt::OtherFocusReason);
+    if (focusEventsFollow)
+        return;
+    // An inactive window gets no focus events; without this, the next button to be disabled
+    // would still count as unfocused and Qt would push the focus on to the next control.
+    Q_EMIT updateFocusChanged(button == controls_.butUpdate);
+    Q_EMIT disconnectFocusChanged(button == controls_.butDisconnect);
 }
 
 void MainWindow::changeEvent(QEvent* event) {
@@ -51,8 +76,15 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // A plain widget's buttons take only Space; users expect Enter to press the focused one too.
+    if (isEnterKey(event)) {
+        if (auto* button = qobject_cast<QPushButton*>(watched); button && button->isEnabled()) {
+            button->animateClick();
+            return true;
+        }
+    }
     const bool focusIn = event->type() == QEvent::FocusIn;
-    if (focusIn || event->type() == QEvent::FocusOut) {
+    if (focusIn || (event->type() == QEvent::FocusOut && !focusStaysInWindow(event))) {
         if (watched == controls_.butUpdate)
             Q_EMIT updateFocusChanged(focusIn);
         else if (watched == controls_.butDisconnect)

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+class QPushButton;
+
 #include "ui/maincontrols.h"
 
 // frmMain: shows the program's state and hands the user's actions on. Minimizing hides it to
@@ -18,6 +20,8 @@ public:
     void showAfterLaunch();
     // Back from the tray: normal state, visible, in front with the keyboard focus.
     void restoreFromTray();
+    // Moves the keyboard focus to one of the two update buttons, even while the window is inactive.
+    void handFocusTo(QPushButton* button);
 
 Q_SIGNALS:
     // The window is being closed; emitted once.

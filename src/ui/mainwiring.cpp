@@ -48,7 +48,7 @@ void showText(QLineEdit* field, const QString& text) {
 }  // namespace
 
 MainWiring::MainWiring(MainWindow& window, const WindowModel& model)
-    : QObject(&window), c_(window.controls()), m_(model) {
+    : QObject(&window), window_(window), c_(window.controls()), m_(model) {
     wireOptions();
     wireServerList();
     wireAddressFields();
@@ -145,7 +145,8 @@ void MainWiring::wireEngine() {
     connect(&m_.engine, &UpdateEngine::buttonsChanged, this, &MainWiring::showButtons);
     connect(&m_.engine, &UpdateEngine::displaysChanged, this, &MainWiring::showDisplays);
     connect(&m_.engine, &UpdateEngine::focusRequested, this, [this](UpdateEngine::Button button) {
-        (button == UpdateEngine::Button::Update ? c_.butUpdate : c_.butDisconnect)->setFocus();
+        window_.handFocusTo(button == UpdateEngine::Button::Update ? c_.butUpdate
+                                                                   : c_.butDisconnect);
     });
     onButton(c_.butUpdate, [this] { m_.engine.butUpdate_Click(); });
     onButton(c_.butDisconnect, [this] { m_.engine.butDisconnect_Click(); });

@@ -56,6 +56,7 @@ private:
     void showButtons();
     void showDisplays();
 
+    MainWindow& window_;
     const MainControls& c_;
     WindowModel m_;
     FocusLeaveChecks checks_;

@@ -1,3 +1,4 @@
+#include <QAccessible>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFile>
@@ -24,6 +25,7 @@ private Q_SLOTS:
     void laysOutAtItsSize();
     void advertOpensTheWebPage_data();
     void advertOpensTheWebPage();
+    void bannerHasANameForScreenReaders();
     void helpAgainKeepsTheWindow();
     void screenshot();
 
@@ -116,10 +118,22 @@ void TstHelpWindow::advertOpensTheWebPage() {
     QCOMPARE(opened_, QList<QUrl>{QUrl(QStringLiteral("https://quorvel.example/"))});
 }
 
+void TstHelpWindow::bannerHasANameForScreenReaders() {
+    auto* banner = launcher_->show()->findChild<QLabel*>(QStringLiteral("imgAdvert"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(banner)->text(QAccessible::Name),
+             QStringLiteral("GET PAID TO RECEIVE E-MAILS ON SUBJECTS OF YOUR CHOICE!!"));
+}
+
 void TstHelpWindow::helpAgainKeepsTheWindow() {
     QPointer<HelpWindow> first = launcher_->show();
+    QVERIFY(QTest::qWaitForWindowActive(first));
+    QWidget other;  // the user went on in another window
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
     writeReadme("Changed\r\n");
     QCOMPARE(launcher_->show(), first.data());
+    QTRY_VERIFY(first->isActiveWindow());
     auto text = [](HelpWindow* window) {
         return window->findChild<QPlainTextEdit*>()->toPlainText();
     };

@@ -1,3 +1,4 @@
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -5,6 +6,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTest>
@@ -157,6 +159,66 @@ private Q_SLOTS:
         QVERIFY(list->hasFocus());
     }
 
+    void enterOrSpacePressesTheFocusedButton_data() {
+        QTest::addColumn<Qt::Key>("key");
+        QTest::newRow("Enter") << Qt::Key_Return;
+        QTest::newRow("keypad Enter") << Qt::Key_Enter;
+        QTest::newRow("Space") << Qt::Key_Space;
+    }
+    void enterOrSpacePressesTheFocusedButton() {
+        QFETCH(Qt::Key, key);
+        auto* update = f.control<QPushButton>("butUpdate");
+        update->setFocus();
+        QTest::keyClick(update, key);
+        QTRY_VERIFY(f.messages().contains(QStringLiteral("Update Clock button clicked:")));
+        QVERIFY(!update->isEnabled());
+    }
+
+    // Another window active: a run started and ended from the tray must leave the focus where it
+    // was, not on the next control (where a Space would toggle an option unseen).
+    void focusStaysPutWhileTheWindowIsInactive() {
+        auto* update = f.control<QPushButton>("butUpdate");
+        update->setFocus();
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+
+        f.program->engine().startUpdate(QStringLiteral("Tray icon right-clicked:"));
+        f.program->engine().butDisconnect_Click();
+        QCOMPARE(f.messages().last(), QStringLiteral("Update cancelled by user."));
+
+        f.window().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f.window()));
+        QCOMPARE(f.window().focusWidget(), update);
+        const int daylight = f.program->settings().chkDaylightSavings;
+        QTest::keyClick(&f.window(), Qt::Key_Space);
+        QCOMPARE(f.program->settings().chkDaylightSavings, daylight);
+    }
+
+    void controlsHaveNamesForScreenReaders_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("UTC time") << "txtUTCTime"
+                                  << "UTC time";
+        QTest::newRow("your time") << "txtYourTime"
+                                   << "Your time";
+        QTest::newRow("period") << "txtTimes" << QStringLiteral("Update every \u2026 hours");
+        QTest::newRow("servers") << "lstServers"
+                                 << "Servers";
+        QTest::newRow("log") << "txtLog"
+                             << "Log";
+        QTest::newRow("start-up option") << "chkLoadOnStartUp"
+                                         << "Launch at login";
+    }
+    void controlsHaveNamesForScreenReaders() {
+        QFETCH(QString, control);
+        QAccessibleInterface* accessible =
+            QAccessible::queryAccessibleInterface(f.control<QWidget>(qPrintable(control)));
+        QVERIFY(accessible);
+        QTEST(accessible->text(QAccessible::Name), "name");
+    }
+
     void leavingAFieldChecksIt_data() {
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("typed");
@@ -230,6 +292,17 @@ private Q_SLOTS:
         QCOMPARE(log->document()->lastBlock().text(), f.program->log().lines().back().chopped(2));
         QVERIFY(log->textCursor().atEnd());
         QCOMPARE(log->blockCount(), int(f.program->log().lines().size()));
+    }
+
+    // However long a line, the time stamps stay in view and the newest line shows.
+    void longLinesWrapInTheLog() {
+        auto* log = f.control<QPlainTextEdit>("txtLog");
+        for (int line = 0; line < 40; ++line)
+            f.program->log().AddLog(QStringLiteral("Received packet \"%1\" after 3 milliseconds:")
+                                        .arg(QString(300, u'x')));
+        QCOMPARE(log->horizontalScrollBar()->maximum(), 0);
+        QCOMPARE(log->horizontalScrollBar()->value(), 0);
+        QCOMPARE(log->verticalScrollBar()->value(), log->verticalScrollBar()->maximum());
     }
 
     void screenshot() {
