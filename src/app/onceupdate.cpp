@@ -27,7 +27,7 @@ namespace {
 // Without a window there is no tray icon to show the outcome.
 class NoTray final : public TrayView {
 public:
-    void Modify(Picture, const QString&) override {}
+    void show(Picture, const QString&) override {}
 };
 
 void writeLine(const QString& logLine) {

@@ -7,5 +7,5 @@ class TrayView {
 public:
     enum class Picture { Idle, Updating };
     virtual ~TrayView() = default;
-    virtual void Modify(Picture icon, const QString& tooltip) = 0;
+    virtual void show(Picture picture, const QString& toolTip) = 0;
 };

@@ -77,7 +77,7 @@ UpdateEngine::RunStart UpdateEngine::startRun() {
     if (selected.host != servers.txtIP() || selected.port != servers.txtPort())
         servers.setListIndex(-1);
 
-    parts_.tray.Modify(TrayView::Picture::Updating, QStringLiteral("Quorvel - Updating"));
+    parts_.tray.show(TrayView::Picture::Updating, QStringLiteral("Quorvel - Updating"));
     intAttempt = 0;
     parts_.log.AddLog(QStringLiteral("Attempted to connect to ") + servers.txtIP() + u':' +
                       servers.txtPort() + u':');
@@ -142,7 +142,7 @@ void UpdateEngine::EndUpdate(const QString& message) {
     if (message != RunMessage::LastUpdated)
         parts_.log.AddLog(message + u'.');
     lastEndMessage_ = message;
-    parts_.tray.Modify(TrayView::Picture::Idle,
+    parts_.tray.show(TrayView::Picture::Idle,
                        QStringLiteral("Quorvel - ") + RunMessage::forTooltip(message) +
                            QStringLiteral(" at ") + parts_.log.TimeStamp());
     setButtons(true);

@@ -44,10 +44,8 @@ DesktopProgram::DesktopProgram(const DesktopParts& parts)
 DesktopProgram::~DesktopProgram() = default;
 
 void DesktopProgram::startUp() {
-    traMain_.OwnerForm = window_.get();
-    traMain_.setIcon(window_->windowIcon());
-    traMain_.setTooltip(QStringLiteral("Quorvel - Launched at ") + log_.TimeStamp());
-    traMain_.Add();
+    traMain_.show(TrayView::Picture::Idle,
+                  QStringLiteral("Quorvel - Launched at ") + log_.TimeStamp());
     log_.AddLog(QStringLiteral("Program launched."));
     LoadSettings(settingsFilePath(parts_.dataFolder), settings_);
     engine_->keepDaylightOptionInStep(parts_.clock.utcNow());
@@ -74,7 +72,7 @@ void DesktopProgram::shutDown() {
         return;
     ended_ = true;
     engine_->EndUpdate(RunMessage::ProgramClosed);
-    traMain_.Remove();
+    traMain_.hide();
     ticker_.reset();  // nothing may start a run once the program has closed
     applyShutDownChecks(settings_);
     const QString settingsPath = settingsFilePath(parts_.dataFolder);
@@ -89,14 +87,14 @@ void DesktopProgram::shutDown() {
 }
 
 void DesktopProgram::wireTray() {
-    connect(&traMain_, &TrayIcon::MouseUp, this, [this](int button) {
-        if (button == 2)
+    connect(&traMain_, &TrayIcon::released, this, [this](Qt::MouseButton button) {
+        if (button == Qt::RightButton)
             engine_->startUpdate(QStringLiteral("Tray icon right-clicked:"));
     });
-    connect(&traMain_, &TrayIcon::MouseDblClick, this, [this](int button) {
-        if (button == 1)
+    connect(&traMain_, &TrayIcon::doubleClicked, this, [this](Qt::MouseButton button) {
+        if (button == Qt::LeftButton)
             window_->restoreFromTray();
-        else if (button == 2)
+        else if (button == Qt::RightButton)
             window_->close();
     });
 }

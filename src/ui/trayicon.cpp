@@ -1,20 +1,25 @@
 #include "ui/trayicon.h"
 
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusInterface>
+#include <QMenu>
 #include <QMouseEvent>
-#include <QWidget>
 
 namespace {
-enum MouseCode {
-    LeftDown = 513,
-    LeftUp = 514,
-    LeftDoubleClick = 515,
-    RightDown = 516,
-    RightUp = 517,
-    RightDoubleClick = 518,
-};
+// Qt shows the icon through a StatusNotifier host whenever one is registered with the watcher
+// on the session bus, and through the XEmbed tray otherwise; we ask the same question.
+bool statusNotifierHostPresent() {
+    const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected() || !bus.interface()->isServiceRegistered(watcher))
+        return false;
+    QDBusInterface properties(watcher, QStringLiteral("/StatusNotifierWatcher"), watcher, bus);
+    return properties.property("IsStatusNotifierHostRegistered").toBool();
+}
 
-// Qt's X11 tray icon is a widget of this class; it drops the second press of a right double
+// Qt's XEmbed tray icon is a widget of this class; it drops the second press of a right double
 // click, which we need to see.
 bool isTrayWidget(const QObject* object) {
     return qstrcmp(object->metaObject()->className(), "QSystemTrayIconSys") == 0;
@@ -25,101 +30,97 @@ TrayIcon::TrayIcon(QObject* parent) : QObject(parent) {
     qApp->installEventFilter(this);
 }
 
-void TrayIcon::Add() {
-    apply(1);
-}
-
-void TrayIcon::Modify() {
-    apply(2);
-}
-
-void TrayIcon::apply(qint16 state) {
-    if (!icon_) {
-        icon_ = new QSystemTrayIcon(OwnerForm ? static_cast<QObject*>(OwnerForm.data()) : this);
-        connect(icon_, &QSystemTrayIcon::activated, this, &TrayIcon::onActivated);
-    }
-    icon_->setIcon(IconPicture);
-    // The shell shows the tip up to its terminating NUL, and never more than 63 characters.
-    icon_->setToolTip(TipText.section(QChar(0), 0, 0).left(TipCapacity));
-    icon_->show();
-    CurrentState = state;
-}
-
-void TrayIcon::Remove() {
-    if (icon_)
-        icon_->hide();
-    CurrentState = 0;
-}
+TrayIcon::~TrayIcon() = default;
 
 void TrayIcon::setPictures(const QIcon& idle, const QIcon& updating) {
     idlePicture_ = idle;
     updatingPicture_ = updating;
 }
 
-void TrayIcon::Modify(Picture picture, const QString& tooltip) {
-    setIcon(picture == Picture::Updating ? updatingPicture_ : idlePicture_);
-    setTooltip(tooltip);
-    Modify();
+void TrayIcon::show(Picture picture, const QString& toolTip) {
+    if (!icon_)
+        create();
+    icon_->setIcon(picture == Picture::Updating ? updatingPicture_ : idlePicture_);
+    icon_->setToolTip(toolTip.left(TipCapacity));
+    icon_->show();
 }
 
-void TrayIcon::deliverCode(int code) {
-    if (InEvent)
+void TrayIcon::hide() {
+    if (icon_)
+        icon_->hide();
+}
+
+void TrayIcon::create() {
+    icon_ = new QSystemTrayIcon(this);
+    connect(icon_, &QSystemTrayIcon::activated, this, &TrayIcon::onActivated);
+    if (!statusNotifierHostPresent())
+        return;  // on an XEmbed tray a menu would swallow the right click
+    menu_ = std::make_unique<QMenu>();
+    menu_->addAction(tr("Update Clock"), this, [this] {
+        deliver({Event::Press, Event::Release}, Qt::RightButton);
+    });
+    menu_->addAction(tr("Show Quorvel"), this,
+                     [this] { deliver({Event::DoubleClick}, Qt::LeftButton); });
+    menu_->addAction(tr("Quit"), this, [this] { deliver({Event::DoubleClick}, Qt::RightButton); });
+    icon_->setContextMenu(menu_.get());
+}
+
+void TrayIcon::deliver(std::initializer_list<Event> events, Qt::MouseButton button) {
+    if (inEvent_)
         return;
-    InEvent = true;
-    switch (code) {
-        case LeftDown:
-            Q_EMIT MouseDown(1);
-            break;
-        case LeftUp:
-            Q_EMIT MouseUp(1);
-            break;
-        case LeftDoubleClick:
-            Q_EMIT MouseDblClick(1);
-            break;
-        case RightDown:
-            Q_EMIT MouseDown(2);
-            break;
-        case RightUp:
-            Q_EMIT MouseUp(2);
-            break;
-        case RightDoubleClick:
-            Q_EMIT MouseDblClick(2);
-            break;
-        default:
-            break;
+    inEvent_ = true;
+    for (const Event event : events) {
+        switch (event) {
+            case Event::Press:
+                Q_EMIT pressed(button);
+                break;
+            case Event::Release:
+                Q_EMIT released(button);
+                break;
+            case Event::DoubleClick:
+                Q_EMIT doubleClicked(button);
+                break;
+        }
     }
-    InEvent = false;
+    inEvent_ = false;
 }
 
 void TrayIcon::onActivated(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {
         case QSystemTrayIcon::Trigger:
-            deliverCode(LeftDown);
-            deliverCode(LeftUp);
+            // A StatusNotifier host's "activate" is all a user can do with the left button there.
+            if (menu_)
+                deliver({Event::DoubleClick}, Qt::LeftButton);
+            else
+                deliver({Event::Press, Event::Release}, Qt::LeftButton);
             break;
         case QSystemTrayIcon::DoubleClick:
-            deliverCode(LeftDoubleClick);
+            deliver({Event::DoubleClick}, Qt::LeftButton);
             break;
         case QSystemTrayIcon::Context:
-            if (lastRightClick_.isValid() &&
-                lastRightClick_.elapsed() < QApplication::doubleClickInterval()) {
-                lastRightClick_.invalidate();
-                deliverCode(RightDoubleClick);
-                break;
-            }
-            lastRightClick_.start();
-            deliverCode(RightDown);
-            deliverCode(RightUp);
+            onRightClick();
             break;
         default:
             break;
     }
 }
 
+// A second right click within the double-click interval is a right double click.
+void TrayIcon::onRightClick() {
+    if (lastRightClick_.isValid() &&
+        lastRightClick_.elapsed() < QApplication::doubleClickInterval()) {
+        lastRightClick_.invalidate();
+        deliver({Event::DoubleClick}, Qt::RightButton);
+        return;
+    }
+    lastRightClick_.start();
+    deliver({Event::Press, Event::Release}, Qt::RightButton);
+}
+
 bool TrayIcon::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonDblClick && icon_ && isTrayWidget(watched) &&
         static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
-        onActivated(QSystemTrayIcon::Context);
+        onRightClick();
         return true;
     }
     return false;

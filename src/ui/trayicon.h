@@ -6,63 +6,55 @@
 #include <QPointer>
 #include <QString>
 #include <QSystemTrayIcon>
+#include <initializer_list>
+#include <memory>
 
 #include "engine/trayview.h"
 
-class QWidget;
+class QMenu;
 
-// The notification-area icon. Icon and Tooltip are assigned first and take effect on Add or
-// Modify; Remove takes the icon away. Clicks on the icon arrive as the platform's mouse codes
-// (513 to 518) and leave as MouseDown, MouseUp and MouseDblClick with the button, 1 for left and
-// 2 for right. For the engine it shows the idle or the updating picture with a tooltip.
+// The notification-area icon: one of two pictures with a tooltip, and the tray's clicks as
+// presses, releases and double clicks of a mouse button. A click that arrives while the
+// program still handles the previous one is dropped.
+//
+// StatusNotifier hosts (KDE Plasma, Xfce's status tray, GNOME's AppIndicator extension) pass on
+// no raw clicks, only "activate" and a menu. There, activating the icon counts as a left double
+// click, and the icon carries a menu whose entries stand for the right button: "Update Clock"
+// for a right click, "Show Quorvel" for a left double click, "Quit" for a right double click.
 class TrayIcon : public QObject, public TrayView {
     Q_OBJECT
 public:
-    // The shell shows at most this many characters of a tooltip.
+    // Trays show at most this many characters of a tooltip.
     static constexpr int TipCapacity = 63;
 
     explicit TrayIcon(QObject* parent = nullptr);
+    ~TrayIcon() override;
 
-    QPointer<QWidget> OwnerForm;
-
-    void setIcon(const QIcon& icon) { IconPicture = icon; }
-    QIcon Icon() const { return IconPicture; }
-    void setTooltip(const QString& text) { TipText = text + QChar(0); }
-    QString Tooltip() const { return TipText.chopped(1); }
-    qint16 State() const { return CurrentState; }
-
-    void Add();
-    void Modify();
-    void Remove();
-
-    // The pictures the engine's two states stand for.
     void setPictures(const QIcon& idle, const QIcon& updating);
-    void Modify(Picture picture, const QString& tooltip) override;
+    void show(Picture picture, const QString& toolTip) override;
+    void hide();
 
-    // What the icon shows now; null before the first Add.
-    QSystemTrayIcon* shown() const { return icon_; }
-
-    // One mouse code of the platform; other codes, and codes that arrive while an event is
-    // still being handled, raise nothing.
-    void deliverCode(int code);
+    // The icon as the platform shows it; null before the first show().
+    QSystemTrayIcon* platformIcon() const { return icon_; }
 
 Q_SIGNALS:
-    void MouseDown(int button);
-    void MouseUp(int button);
-    void MouseDblClick(int button);
+    void pressed(Qt::MouseButton button);
+    void released(Qt::MouseButton button);
+    void doubleClicked(Qt::MouseButton button);
 
 private:
-    void apply(qint16 state);
-    void onActivated(QSystemTrayIcon::ActivationReason reason);
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    enum class Event { Press, Release, DoubleClick };
 
-    QIcon IconPicture;
-    QString TipText = QString(QChar(0));
-    qint16 CurrentState = 0;
-    bool InEvent = false;
+    void create();
+    void onActivated(QSystemTrayIcon::ActivationReason reason);
+    void onRightClick();
+    void deliver(std::initializer_list<Event> events, Qt::MouseButton button);
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     QIcon idlePicture_;
     QIcon updatingPicture_;
-    QPointer<QSystemTrayIcon> icon_;  // belongs to the owner window once added
+    QPointer<QSystemTrayIcon> icon_;
+    std::unique_ptr<QMenu> menu_;  // on StatusNotifier hosts only
+    bool inEvent_ = false;
     QElapsedTimer lastRightClick_;
 };

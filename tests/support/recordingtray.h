@@ -7,7 +7,7 @@
 // Keeps what the tray was last told to show, and every tooltip in order.
 class RecordingTray final : public TrayView {
 public:
-    void Modify(Picture icon, const QString& tooltip) override {
+    void show(Picture icon, const QString& tooltip) override {
         picture = icon;
         tooltips.append(tooltip);
     }

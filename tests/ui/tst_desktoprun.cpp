@@ -8,6 +8,7 @@
 #include <QTest>
 #include <csignal>
 
+#include "support/desktopprocess.h"
 #include "support/scriptedserver.h"
 
 // The desktop program as a user runs it: an ending signal still runs the shut-down sequence, and
@@ -29,12 +30,6 @@ private:
 };
 
 namespace {
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 // A data folder whose list holds the server, and whose update on load shows that a copy runs.
 void prepareFolder(const QTemporaryDir& data, const ScriptedServer& server,
                    const QByteArray& settings = {}) {
@@ -54,25 +49,6 @@ QStringList folderState(const QString& folder) {
     return state;
 }
 
-// What the X server says of the main window: "IsViewable" once shown.
-QString mainWindowMapState() {
-    QProcess query;
-    query.start(QStringLiteral("xwininfo"), {QStringLiteral("-name"), QStringLiteral("Quorvel")});
-    if (!query.waitForFinished(5000))
-        return QStringLiteral("xwininfo hangs");
-    for (const QByteArray& line : query.readAllStandardOutput().split('\n'))
-        if (line.trimmed().startsWith("Map State:"))
-            return QString::fromLatin1(line.trimmed().mid(11));
-    return QStringLiteral("no window");
-}
-
-void stop(QProcess& program) {
-    if (program.state() == QProcess::NotRunning)
-        return;
-    ::kill(pid_t(program.processId()), SIGTERM);
-    if (!program.waitForFinished(10000))
-        program.kill();
-}
 }  // namespace
 
 void DesktopRunTest::initTestCase() {
@@ -133,7 +109,7 @@ void DesktopRunTest::laterLaunchRestoresTheRunningCopy() {
     QCOMPARE(server.connections, 1);  // no second update on load
     QCOMPARE(folderState(data.path()), before);
     QVERIFY(first.state() == QProcess::Running);
-    stop(first);
+    stopProgram(first);
 }
 
 void DesktopRunTest::copiesOnDifferentFoldersBothRun() {
@@ -151,8 +127,8 @@ void DesktopRunTest::copiesOnDifferentFoldersBothRun() {
     QVERIFY(QTest::qWaitFor([&] { return twoServer.connections > 0; }, 10000));
     QVERIFY(one.state() == QProcess::Running);
     QVERIFY(two.state() == QProcess::Running);
-    stop(one);
-    stop(two);
+    stopProgram(one);
+    stopProgram(two);
     QCOMPARE(one.exitCode(), 0);
     QCOMPARE(two.exitCode(), 0);
 }
@@ -172,7 +148,7 @@ void DesktopRunTest::launchAfterACrashRuns() {
     next.start(QUORVEL_PATH, {"--dry-run", "--data-dir", data.path()});
     QVERIFY(QTest::qWaitFor([&] { return server.connections > 1; }, 10000));
     QVERIFY(next.state() == QProcess::Running);
-    stop(next);
+    stopProgram(next);
     QCOMPARE(next.exitCode(), 0);
 }
 
@@ -217,7 +193,7 @@ void DesktopRunTest::onceRunsBesideARunningCopy() {
         once.readAllStandardOutput().contains("Packet was reply to attempt 1 - packet accepted:"));
     QCOMPARE(folderState(data.path()), before);
     QVERIFY(desktop.state() == QProcess::Running);
-    stop(desktop);
+    stopProgram(desktop);
 }
 
 QTEST_MAIN(DesktopRunTest)

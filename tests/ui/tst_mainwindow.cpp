@@ -270,7 +270,7 @@ private Q_SLOTS:
     void minimizingHidesIntoTheTray() {
         f.window().showMinimized();
         QTRY_VERIFY(!f.window().isVisible());
-        f.program->tray().deliverCode(515);  // left double click
+        Q_EMIT f.program->tray().platformIcon()->activated(QSystemTrayIcon::DoubleClick);
         QVERIFY(f.window().isVisible());
         QVERIFY(!f.window().isMinimized());
     }

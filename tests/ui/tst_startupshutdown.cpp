@@ -24,8 +24,9 @@ private Q_SLOTS:
 
     void firstLaunchHasEveryDefault() {
         DesktopProgram& program = f.launch();
-        QCOMPARE(program.tray().Tooltip(), QStringLiteral("Quorvel - Launched at 12:00:00"));
-        QCOMPARE(program.tray().State(), 1);
+        QCOMPARE(program.tray().platformIcon()->toolTip(),
+                 QStringLiteral("Quorvel - Launched at 12:00:00"));
+        QVERIFY(program.tray().platformIcon()->isVisible());
         QCOMPARE(f.messages(), QStringList{"Program launched."});
         QCOMPARE(program.settings(), Settings{});
         QCOMPARE(program.servers().count(), 0);
@@ -43,7 +44,7 @@ private Q_SLOTS:
         DesktopProgram& program = f.launch();
         QTest::qWait(50);  // let any showing happen
         QVERIFY(!f.window().isVisible());
-        QVERIFY(program.tray().shown()->isVisible());
+        QVERIFY(program.tray().platformIcon()->isVisible());
     }
 
     void updateOnLoadFollowsTheLaunchLine() {
@@ -75,7 +76,7 @@ private Q_SLOTS:
         QTRY_VERIFY(silent.connections > 0);
         f.window().close();
         QCOMPARE(f.messages().last(), QStringLiteral("Program closed."));
-        QCOMPARE(program.tray().State(), 0);
+        QVERIFY(!program.tray().platformIcon()->isVisible());
         QCOMPARE(ended.size(), 1);
         QVERIFY(f.readFile("Quorvel.ini").contains(written + "\r\n"));
         QTRY_VERIFY(!silent.lastClient);  // the connection was closed
