@@ -11,7 +11,7 @@
 #include <QTimer>
 
 #include "engine/updateengine.h"
-#include "platform/autostartstore.h"
+#include "config/autostartstore.h"
 #include "platform/dryrunclocksetter.h"
 #include "platform/systemclock.h"
 #include "platform/systemzonesource.h"

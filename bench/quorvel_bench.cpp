@@ -12,7 +12,7 @@
 #include "config/serverlistfile.h"
 #include "platform/systemclock.h"
 #include "serverlist/serverlist.h"
-#include "ui/activitylog.h"
+#include "log/activitylog.h"
 
 namespace {
 QTextStream out(stdout);

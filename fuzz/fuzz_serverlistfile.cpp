@@ -1,7 +1,6 @@
 // Servers.ini: any bytes read as the file, and lists saved and read back.
 #include "config/serverlistfile.h"
 #include "fuzzcheck.h"
-#include "serverlist/serverlist.h"
 
 namespace {
 
@@ -29,7 +28,7 @@ bool readsBackWhole(const QList<ServerEntry>& entries) {
             !isTrimmed(entry.host) || !isTrimmed(entry.port))
             return false;
     }
-    return entries.size() <= ServerList::MaxRows;
+    return entries.size() <= MaxServerEntries;
 }
 
 void checkReadsBack(const QList<ServerEntry>& entries) {
@@ -44,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Any bytes as the file.
     const QList<ServerEntry> fromFile =
         readServerList(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
-    FUZZ_CHECK(fromFile.size() <= ServerList::MaxRows, "%lld entries", (long long)fromFile.size());
+    FUZZ_CHECK(fromFile.size() <= MaxServerEntries, "%lld entries", (long long)fromFile.size());
     for (const ServerEntry& entry : fromFile)
         FUZZ_CHECK(isTrimmed(entry.host) && isTrimmed(entry.port) && !hasLineEnd(entry.host) &&
                        !hasLineEnd(entry.port) && !entry.host.contains(u':'),

@@ -15,13 +15,13 @@
 #include "engine/ticker.h"
 #include "engine/trayview.h"
 #include "engine/updateengine.h"
-#include "platform/clocksetter.h"
+#include "engine/clocksetter.h"
 #include "platform/systemclock.h"
 #include "platform/systemzonesource.h"
 #include "platform/tcptimesocket.h"
 #include "serverlist/addresschecks.h"
 #include "serverlist/serverlist.h"
-#include "ui/activitylog.h"
+#include "log/activitylog.h"
 
 namespace {
 // Without a window there is no tray icon to show the outcome.

@@ -2,8 +2,8 @@
 
 #include <QString>
 
-#include "config/atomicsave.h"
-#include "platform/autostartstore.h"
+#include "common/atomicsave.h"
+#include "config/autostartstore.h"
 
 // The Registry module: the five operations the program uses on the login "Run" list, kept here
 // as the user's autostart entries. The store stands for the root key; the Run key is the only

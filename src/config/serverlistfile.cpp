@@ -2,8 +2,7 @@
 
 #include <QFile>
 
-#include "config/eightbittext.h"
-#include "serverlist/serverlist.h"
+#include "common/eightbittext.h"
 
 namespace {
 
@@ -50,7 +49,7 @@ QList<ServerEntry> readServerList(const QByteArray& fileBytes) {
     QList<ServerEntry> entries;
     for (const QString& line : splitLines(decodeEightBit(fileBytes))) {
         for (const QString& field : fieldsOfLine(line)) {
-            if (entries.size() == ServerList::MaxRows)
+            if (entries.size() == MaxServerEntries)
                 return entries;
             entries.append(entryOfField(field));
         }

@@ -4,13 +4,13 @@
 #include <QList>
 #include <QString>
 
-#include "config/atomicsave.h"
+#include "common/atomicsave.h"
 #include "config/serverrow.h"
 
 // Servers.ini: one entry a line, host ":" port, CR LF after each.
 QString serverListFilePath(const QString& dataFolder);
 
-// The entries of the file, at most ServerList::MaxRows. Each line holds fields that end at a
+// The entries of the file, at most MaxServerEntries. Each line holds fields that end at a
 // comma or at the line's end; a field split at its first colon gives host and port (trimmed of
 // spaces), one without a colon is a host with port "1610". A blank line, or the empty field
 // after a comma that ends a line, is an entry with an empty host. A field that begins with a

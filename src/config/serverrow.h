@@ -9,6 +9,9 @@ struct ServerEntry {
     bool operator==(const ServerEntry&) const = default;
 };
 
+// A list holds at most this many servers, in memory and in its file.
+constexpr int MaxServerEntries = 32767;
+
 // The row that shows an entry: the host left-aligned in 40 columns, then the port left-aligned
 // in 5, each filled with spaces. Texts are taken as they are; a longer text is kept whole.
 QString FormatServerRow(const QString& host, const QString& port);

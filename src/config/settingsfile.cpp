@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "common/leadingnumber.h"
-#include "config/eightbittext.h"
+#include "common/eightbittext.h"
 #include "config/serverrow.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include "config/atomicsave.h"
+#include "common/atomicsave.h"
 #include "config/settings.h"
 
 // Quorvel.ini: eleven lines "Key=value", CR LF after each. Launch at start-up is not kept here.

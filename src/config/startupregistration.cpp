@@ -3,7 +3,7 @@
 #include <QFileInfo>
 
 #include "config/registry.h"
-#include "platform/autostartstore.h"
+#include "config/autostartstore.h"
 
 QString startUpCommand(const QString& executablePath, const QString& dataDir) {
     QString command = execArgument(executablePath);

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "config/atomicsave.h"
+#include "common/atomicsave.h"
 
 class AutostartStore;
 

@@ -6,11 +6,11 @@
 #include "engine/runmessages.h"
 #include "engine/timesocket.h"
 #include "engine/updateengine.h"
-#include "platform/clock.h"
-#include "platform/clocksetter.h"
+#include "common/clock.h"
+#include "engine/clocksetter.h"
 #include "serverlist/serverlist.h"
 #include "timezone/zonesource.h"
-#include "ui/activitylog.h"
+#include "log/activitylog.h"
 
 namespace {
 // The reply names a whole second; its midpoint is the best estimate of the server's time.

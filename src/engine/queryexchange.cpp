@@ -4,8 +4,8 @@
 #include "engine/replytext.h"
 #include "engine/runmessages.h"
 #include "engine/updateengine.h"
-#include "platform/clock.h"
-#include "ui/activitylog.h"
+#include "common/clock.h"
+#include "log/activitylog.h"
 
 void UpdateEngine::socUpdate_Connect() {
     intElapsed = parts_.clock.monotonicMs() - lngTimeMark;

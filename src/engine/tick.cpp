@@ -6,8 +6,8 @@
 #include "engine/daylightjump.h"
 #include "engine/runmessages.h"
 #include "engine/updateengine.h"
-#include "platform/clock.h"
-#include "ui/activitylog.h"
+#include "common/clock.h"
+#include "log/activitylog.h"
 
 void UpdateEngine::tmrConstant_Timer() {
     const Clock& clock = parts_.clock;

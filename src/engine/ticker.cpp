@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "engine/updateengine.h"
-#include "platform/clock.h"
+#include "common/clock.h"
 
 namespace {
 // Timers may fire a hair early; landing just past the boundary shows the new second.

@@ -12,10 +12,10 @@
 #include "engine/timesocket.h"
 #include "engine/trayview.h"
 #include "engine/updateengine.h"
-#include "platform/clock.h"
-#include "platform/clocksetter.h"
+#include "common/clock.h"
+#include "engine/clocksetter.h"
 #include "serverlist/serverlist.h"
-#include "ui/activitylog.h"
+#include "log/activitylog.h"
 
 namespace {
 constexpr int MostAttempts = 32767;  // the attempt counter never wraps

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/clocksetter.h"
+#include "engine/clocksetter.h"
 
 // Sets CLOCK_REALTIME to the instant with clock_settime, at once. Needs CAP_SYS_TIME; without
 // it the result names the refusal ("Operation not permitted").

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/clocksetter.h"
+#include "engine/clocksetter.h"
 
 // Never touches the clock; every correction counts as done, at once.
 class DryRunClockSetter final : public ClockSetter {

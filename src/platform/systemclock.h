@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/clock.h"
+#include "common/clock.h"
 
 // The machine's own clocks.
 class SystemClock final : public Clock {

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "platform/clocksetter.h"
+#include "engine/clocksetter.h"
 
 // Sets the clock the way this machine allows: with the direct system call when the process may
 // (CAP_SYS_TIME), else through the time service, which lets an ordinary user do it with polkit's

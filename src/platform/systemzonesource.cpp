@@ -3,7 +3,7 @@
 #include <QTimeZone>
 #include <algorithm>
 
-#include "platform/clock.h"
+#include "common/clock.h"
 
 TimeZoneInformation SystemZoneSource::GetTimeZoneInformation() const {
     const QTimeZone zone = QTimeZone::systemTimeZone();

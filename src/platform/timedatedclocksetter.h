@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/clocksetter.h"
+#include "engine/clocksetter.h"
 
 class QDBusPendingCallWatcher;
 

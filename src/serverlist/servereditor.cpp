@@ -3,7 +3,7 @@
 #include "config/serverlistfile.h"
 #include "serverlist/addresschecks.h"
 #include "serverlist/serverlist.h"
-#include "ui/activitylog.h"
+#include "log/activitylog.h"
 
 ServerEditor::ServerEditor(ServerList& servers, ActivityLog& log, QString filePath)
     : servers_(servers), log_(log), filePath_(std::move(filePath)) {}

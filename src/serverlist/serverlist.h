@@ -14,7 +14,7 @@
 class ServerList : public QObject {
     Q_OBJECT
 public:
-    static constexpr int MaxRows = 32767;
+    static constexpr int MaxRows = MaxServerEntries;
 
     int count() const { return int(entries_.size()); }
     // The entry as its row shows it: host and port trimmed of spaces. Empty out of range.

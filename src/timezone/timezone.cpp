@@ -1,7 +1,7 @@
 #include "timezone/timezone.h"
 
 #include "common/walltime.h"
-#include "platform/clock.h"
+#include "common/clock.h"
 
 QDateTime TimeZone::utcNowWithBias(qint32 bias) const {
     return wholeSecond(clock_.localNow()).addSecs(qint64(bias) * 60);

@@ -10,8 +10,8 @@
 #include "engine/runmessages.h"
 #include "engine/ticker.h"
 #include "engine/updateengine.h"
-#include "platform/autostartstore.h"
-#include "platform/clock.h"
+#include "config/autostartstore.h"
+#include "common/clock.h"
 #include "ui/mainwindow.h"
 #include "ui/mainwiring.h"
 

@@ -9,7 +9,7 @@
 #include "platform/tcptimesocket.h"
 #include "serverlist/servereditor.h"
 #include "serverlist/serverlist.h"
-#include "ui/activitylog.h"
+#include "log/activitylog.h"
 #include "ui/programpictures.h"
 #include "ui/trayicon.h"
 

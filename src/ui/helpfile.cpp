@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "config/eightbittext.h"
+#include "common/eightbittext.h"
 
 QString helpFilePath(const QString& programFolder) {
     const QString beside = programFolder + QStringLiteral("/Readme.txt");

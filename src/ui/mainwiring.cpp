@@ -13,7 +13,7 @@
 #include "serverlist/addresschecks.h"
 #include "serverlist/servereditor.h"
 #include "serverlist/serverlist.h"
-#include "ui/activitylog.h"
+#include "log/activitylog.h"
 #include "ui/mainwindow.h"
 
 namespace {

@@ -4,7 +4,6 @@
 #include <csignal>
 
 #include "config/serverlistfile.h"
-#include "serverlist/serverlist.h"
 
 using Entries = QList<ServerEntry>;
 
@@ -49,8 +48,8 @@ private Q_SLOTS:
         QTest::newRow("lone CR, lone LF, final CR LF")
             << QByteArray("a:1\rb:2\nc:3\r\n") << Entries{{"a", "1"}, {"b", "2"}, {"c", "3"}};
         QTest::newRow("more than the list holds")
-            << QByteArray("h\r\n").repeated(ServerList::MaxRows + 1)
-            << Entries(ServerList::MaxRows, {"h", "1610"});
+            << QByteArray("h\r\n").repeated(MaxServerEntries + 1)
+            << Entries(MaxServerEntries, {"h", "1610"});
     }
     void readsFields() {
         QFETCH(QByteArray, file);

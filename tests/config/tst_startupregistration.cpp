@@ -3,7 +3,7 @@
 #include <QTest>
 
 #include "config/startupregistration.h"
-#include "platform/autostartstore.h"
+#include "config/autostartstore.h"
 
 namespace {
 QByteArray fileBytes(const QString& path) {

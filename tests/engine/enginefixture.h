@@ -13,7 +13,7 @@
 #include "support/recordingclocksetter.h"
 #include "support/recordingtray.h"
 #include "support/scriptedserver.h"
-#include "ui/activitylog.h"
+#include "log/activitylog.h"
 
 // An engine wired to a clock the test moves (at noon, in step with the zone), a zone five hours
 // west of UTC, a recording clock setter and tray, and a real socket, so runs go to real servers

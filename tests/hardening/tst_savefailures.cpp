@@ -9,7 +9,7 @@
 #include "serverlist/servereditor.h"
 #include "serverlist/serverlist.h"
 #include "support/fakeclock.h"
-#include "ui/activitylog.h"
+#include "log/activitylog.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <QSignalSpy>
 
-#include "platform/clocksetter.h"
+#include "engine/clocksetter.h"
 
 // The setter's answer to one change, whether it comes at once or later by finished(). Nothing
 // when no answer came within the wait.

@@ -5,7 +5,7 @@
 #include "serverlist/servereditor.h"
 #include "serverlist/serverlist.h"
 #include "support/fakeclock.h"
-#include "ui/activitylog.h"
+#include "log/activitylog.h"
 
 using Entries = QList<ServerEntry>;
 

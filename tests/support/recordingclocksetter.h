@@ -2,7 +2,7 @@
 
 #include <QList>
 
-#include "platform/clocksetter.h"
+#include "engine/clocksetter.h"
 
 // Records every change it is asked for; refuses with a reason when told to. Answers at once, or,
 // when told to delay, only when the test calls answer(), as the time service does while polkit

@@ -7,7 +7,7 @@
 #include <QTest>
 #include <memory>
 
-#include "platform/autostartstore.h"
+#include "config/autostartstore.h"
 #include "support/fakeclock.h"
 #include "support/fixedzonesource.h"
 #include "support/recordingclocksetter.h"

@@ -2,7 +2,7 @@
 #include <QTest>
 
 #include "support/fakeclock.h"
-#include "ui/activitylog.h"
+#include "log/activitylog.h"
 
 class TstActivityLog : public QObject {
     Q_OBJECT

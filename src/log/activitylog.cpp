@@ -1,7 +1,7 @@
-#include "ui/activitylog.h"
+#include "log/activitylog.h"
 
 #include "common/dateform.h"
-#include "platform/clock.h"
+#include "common/clock.h"
 
 ActivityLog::ActivityLog(const Clock& clock, qsizetype keptLines, QLocale locale)
     : clock_(clock),

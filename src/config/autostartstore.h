@@ -3,7 +3,7 @@
 #include <QString>
 #include <variant>
 
-#include "config/atomicsave.h"
+#include "common/atomicsave.h"
 
 // What an autostart entry holds for the Run list: nothing, a command line (Exec=), or a 32-bit
 // number (kept as X-Quorvel-Number=, since Exec= cannot hold one).

@@ -1,4 +1,4 @@
-#include "config/eightbittext.h"
+#include "common/eightbittext.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>

@@ -1,4 +1,4 @@
-#include "platform/autostartstore.h"
+#include "config/autostartstore.h"
 
 #include <QFile>
 #include <QStandardPaths>

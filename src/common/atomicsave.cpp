@@ -1,4 +1,4 @@
-#include "config/atomicsave.h"
+#include "common/atomicsave.h"
 
 #include <QDir>
 #include <QFileInfo>
