@@ -11,7 +11,7 @@
 #include <QTimer>
 
 #include "engine/updateengine.h"
-#include "config/autostartstore.h"
+#include "config/autostartentry.h"
 #include "platform/dryrunclocksetter.h"
 #include "platform/systemclock.h"
 #include "platform/systemzonesource.h"
@@ -71,9 +71,9 @@ int main(int argc, char* argv[]) {
     SystemClock clock;
     SystemZoneSource zone(clock);
     DryRunClockSetter setter;
-    AutostartStore startUpStore(data.filePath(QStringLiteral("autostart")));
+    const AutostartEntry autostart(data.filePath(QStringLiteral("autostart")));
     DesktopProgram program(
-        {clock, zone, setter, startUpStore, data.path(), QString(), programPictures()});
+        {clock, zone, setter, autostart, data.path(), QString(), programPictures()});
 
     bool firstTickSeen = false;
     QObject::connect(&program.engine(), &UpdateEngine::displaysChanged, [&] {

@@ -12,8 +12,7 @@
 #include "app/endsignals.h"
 #include "app/singleinstance.h"
 #include "common/datafolder.h"
-#include "config/startupregistration.h"
-#include "config/autostartstore.h"
+#include "config/autostartentry.h"
 #include "engine/clocksetter.h"
 #include "platform/systemclock.h"
 #include "platform/systemzonesource.h"
@@ -69,11 +68,11 @@ int runDesktop(const CommandLine& line, const QString& programFolder) {
     SystemClock clock;
     SystemZoneSource zone(clock);
     const std::unique_ptr<ClockSetter> setter = chooseClockSetter(line.dryRun);
-    AutostartStore startUpStore;
+    const AutostartEntry autostart;
     const QString givenDataDir =
         line.dataDir.isEmpty() ? QString() : QDir(line.dataDir).absolutePath();
-    DesktopProgram program({clock, zone, *setter, startUpStore, folder,
-                            startUpCommand(QApplication::applicationFilePath(), givenDataDir),
+    DesktopProgram program({clock, zone, *setter, autostart, folder,
+                            launchCommand(QApplication::applicationFilePath(), givenDataDir),
                             programPictures()});
     QObject::connect(&instance, &SingleInstance::restoreRequested, &program.window(),
                      &MainWindow::restoreFromTray);

@@ -6,11 +6,10 @@
 #include "config/fieldchecks.h"
 #include "config/serverlistfile.h"
 #include "config/settingsfile.h"
-#include "config/startupregistration.h"
 #include "engine/runmessages.h"
 #include "engine/ticker.h"
 #include "engine/updateengine.h"
-#include "config/autostartstore.h"
+#include "config/autostartentry.h"
 #include "common/clock.h"
 #include "ui/mainwindow.h"
 #include "ui/mainwiring.h"
@@ -53,7 +52,7 @@ void DesktopProgram::startUp() {
     servers_.load(LoadServerList(serverListFilePath(parts_.dataFolder)));
     if (settings_.chkMinimizeOnLoad == 1)
         window_->setWindowState(Qt::WindowMinimized);
-    settings_.chkLoadOnStartUp = readStartUpOption(parts_.startUpStore);
+    settings_.chkLoadOnStartUp = parts_.autostart.isEnabled() ? 1 : 0;
     wiring_->showSettings();
     if (settings_.chkUpdateOnLoad == 1)
         engine_->BeginUpdate();
@@ -78,11 +77,11 @@ void DesktopProgram::shutDown() {
     const QString settingsPath = settingsFilePath(parts_.dataFolder);
     if (const SaveResult saved = SaveSettings(settingsPath, settings_); !saved.ok)
         log_.AddLog(saveFailureLine(settingsPath, saved.reason));
-    const SaveResult registered =
-        writeStartUpOption(parts_.startUpStore, settings_.chkLoadOnStartUp, parts_.launchCommand);
-    if (!registered.ok)
-        log_.AddLog(
-            saveFailureLine(parts_.startUpStore.entryPath(StartUpValueName), registered.reason));
+    const SaveResult autostartSaved = settings_.chkLoadOnStartUp == 1
+                                          ? parts_.autostart.write(parts_.launchCommand)
+                                          : parts_.autostart.remove();
+    if (!autostartSaved.ok)
+        log_.AddLog(saveFailureLine(parts_.autostart.path(), autostartSaved.reason));
     Q_EMIT ended();
 }
 

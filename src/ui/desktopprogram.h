@@ -13,7 +13,7 @@
 #include "ui/programpictures.h"
 #include "ui/trayicon.h"
 
-class AutostartStore;
+class AutostartEntry;
 class Clock;
 class ClockSetter;
 class MainWindow;
@@ -27,7 +27,7 @@ struct DesktopParts {
     const Clock& clock;
     const ZoneSource& zone;
     ClockSetter& clockSetter;
-    AutostartStore& startUpStore;
+    const AutostartEntry& autostart;  // launch at login
     QString dataFolder;
     QString launchCommand;  // what the start-up entry launches
     ProgramPictures pictures;

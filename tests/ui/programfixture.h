@@ -7,14 +7,14 @@
 #include <QTest>
 #include <memory>
 
-#include "config/autostartstore.h"
+#include "config/autostartentry.h"
 #include "support/fakeclock.h"
 #include "support/fixedzonesource.h"
 #include "support/recordingclocksetter.h"
 #include "ui/desktopprogram.h"
 #include "ui/mainwindow.h"
 
-// The desktop program on a fresh data folder and start-up store, with a clock the test holds
+// The desktop program on a fresh data folder and autostart folder, with a clock the test holds
 // and a clock setter that only records.
 struct ProgramFixture {
     QTemporaryDir data;
@@ -22,7 +22,7 @@ struct ProgramFixture {
     FakeClock clock;
     FixedZoneSource zone;
     RecordingClockSetter setter;
-    AutostartStore store{autostart.path()};
+    AutostartEntry autostartEntry{autostart.path()};
     std::unique_ptr<DesktopProgram> program;
 
     void writeFile(const QString& name, const QByteArray& bytes) const {
@@ -37,7 +37,7 @@ struct ProgramFixture {
 
     DesktopProgram& launch(const QString& dataFolder = {}) {
         program = std::make_unique<DesktopProgram>(DesktopParts{
-            clock, zone, setter, store, dataFolder.isEmpty() ? data.path() : dataFolder,
+            clock, zone, setter, autostartEntry, dataFolder.isEmpty() ? data.path() : dataFolder,
             QStringLiteral("/opt/quorvel/quorvel"), programPictures(), QLocale::c()});
         program->startUp();
         return *program;

@@ -3,7 +3,6 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "config/startupregistration.h"
 #include "engine/updateengine.h"
 #include "programfixture.h"
 #include "support/scriptedserver.h"
@@ -19,7 +18,7 @@ private Q_SLOTS:
         f.program.reset();
         QFile::remove(f.data.filePath("Quorvel.ini"));
         QFile::remove(f.data.filePath("Servers.ini"));
-        QFile::remove(f.store.entryPath(StartUpValueName));
+        QFile::remove(f.autostartEntry.path());
     }
 
     void firstLaunchHasEveryDefault() {
@@ -88,14 +87,14 @@ private Q_SLOTS:
         f.launch();
         f.control<QCheckBox>("chkLoadOnStartUp")->click();
         f.program->end();
-        QVERIFY(std::holds_alternative<QString>(f.store.read(StartUpValueName)));
+        QVERIFY(f.autostartEntry.isEnabled());
         f.program.reset();
 
         f.launch();
         QVERIFY(f.control<QCheckBox>("chkLoadOnStartUp")->isChecked());
         f.control<QCheckBox>("chkLoadOnStartUp")->click();
         f.program->end();
-        QVERIFY(std::holds_alternative<std::monostate>(f.store.read(StartUpValueName)));
+        QVERIFY(!QFile::exists(f.autostartEntry.path()));
     }
 
     void aFailedSettingsSaveIsLogged() {

@@ -1,12 +1,13 @@
-#include "config/autostartstore.h"
+#include "config/autostartentry.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
-#include <optional>
 
 namespace {
 const QString Group = QStringLiteral("[Desktop Entry]");
-const QString NumberKey = QStringLiteral("X-Quorvel-Number");
+// What the desktop shows for the entry in its list of start-up programs.
+const QString EntryName = QStringLiteral("Vostrand - Quorvel");
 
 // The string escapes of a Desktop Entry value; blanks at either end would be taken for layout.
 QString escapedValue(const QString& text) {
@@ -46,8 +47,7 @@ QString unescapedValue(const QString& value) {
 
 // The keys of the [Desktop Entry] group that matter here.
 struct EntryKeys {
-    std::optional<QString> exec;
-    std::optional<QString> number;
+    QString exec;
     bool skipped = false;  // the desktop is told not to launch it
 };
 
@@ -68,8 +68,6 @@ EntryKeys entryKeys(const QString& text) {
         const QString value = unescapedValue(line.mid(equals + 1).trimmed());
         if (key == QLatin1String("Exec"))
             keys.exec = value;
-        else if (key == NumberKey)
-            keys.number = value;
         else if ((key == QLatin1String("Hidden") && value == QLatin1String("true")) ||
                  (key == QLatin1String("X-GNOME-Autostart-enabled") &&
                   value == QLatin1String("false")))
@@ -79,60 +77,42 @@ EntryKeys entryKeys(const QString& text) {
 }
 }  // namespace
 
-AutostartStore::AutostartStore()
-    : AutostartStore(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+AutostartEntry::AutostartEntry()
+    : AutostartEntry(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
                      QStringLiteral("/autostart")) {}
 
-AutostartStore::AutostartStore(const QString& autostartFolder) : folder_(autostartFolder) {}
+AutostartEntry::AutostartEntry(const QString& autostartFolder)
+    : path_(autostartFolder + u'/' + FileName) {}
 
-QString AutostartStore::entryFileName(const QString& valueName) {
-    QString name;
-    for (const QChar c : valueName.toLower()) {
-        const bool kept = (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9');
-        if (kept)
-            name += c;
-        else if (!name.endsWith(u'-'))
-            name += u'-';
-    }
-    return name + QStringLiteral(".desktop");
-}
-
-QString AutostartStore::entryPath(const QString& valueName) const {
-    return folder_ + u'/' + entryFileName(valueName);
-}
-
-AutostartValue AutostartStore::read(const QString& valueName) const {
-    QFile file(entryPath(valueName));
+bool AutostartEntry::isEnabled() const {
+    QFile file(path_);
     if (!file.open(QIODevice::ReadOnly))
-        return {};
+        return false;
     const EntryKeys keys = entryKeys(QString::fromUtf8(file.readAll()));
-    if (keys.skipped)
-        return {};
-    bool isNumber = false;
-    const qint32 number = keys.number ? keys.number->toInt(&isNumber) : 0;
-    if (isNumber)
-        return number;
-    if (keys.exec)
-        return *keys.exec;
-    return {};
+    return !keys.skipped && !keys.exec.isEmpty();
 }
 
-SaveResult AutostartStore::write(const QString& valueName, const AutostartValue& value) const {
-    QString entry = Group + QStringLiteral("\nType=Application\nName=") + escapedValue(valueName);
-    if (const qint32* number = std::get_if<qint32>(&value))
-        entry += u'\n' + NumberKey + u'=' + QString::number(*number);
-    else if (const QString* text = std::get_if<QString>(&value))
-        entry += QStringLiteral("\nExec=") + escapedValue(*text);
-    else
-        entry += QStringLiteral("\nExec=");
-    return saveFileAtomically(entryPath(valueName), (entry + u'\n').toUtf8());
+SaveResult AutostartEntry::write(const QString& command) const {
+    const QString entry = Group + QStringLiteral("\nType=Application\nName=") +
+                          escapedValue(EntryName) + QStringLiteral("\nExec=") +
+                          escapedValue(command) + u'\n';
+    return saveFileAtomically(path_, entry.toUtf8());
 }
 
-SaveResult AutostartStore::remove(const QString& valueName) const {
-    QFile file(entryPath(valueName));
+SaveResult AutostartEntry::remove() const {
+    QFile file(path_);
     if (!file.exists() || file.remove())
         return {true, {}};
     return {false, file.errorString()};
+}
+
+QString launchCommand(const QString& executablePath, const QString& dataDir) {
+    QString command = execArgument(executablePath);
+    if (!dataDir.isEmpty())
+        // Absolute, since a login session starts the program in another working folder.
+        command +=
+            QStringLiteral(" --data-dir ") + execArgument(QFileInfo(dataDir).absoluteFilePath());
+    return command;
 }
 
 QString execArgument(const QString& argument) {

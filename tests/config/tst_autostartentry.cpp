@@ -2,8 +2,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "config/startupregistration.h"
-#include "config/autostartstore.h"
+#include "config/autostartentry.h"
 
 namespace {
 QByteArray fileBytes(const QString& path) {
@@ -12,9 +11,9 @@ QByteArray fileBytes(const QString& path) {
 }
 }  // namespace
 
-// The launch-at-login option through the user's autostart folder, found as the program finds
-// it: through XDG_CONFIG_HOME, here a temporary folder.
-class TstStartUpRegistration : public QObject {
+// The launch-at-login entry in the user's autostart folder, found as the program finds it:
+// through XDG_CONFIG_HOME, here a temporary folder.
+class AutostartEntryTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void init() {
@@ -22,20 +21,26 @@ private Q_SLOTS:
         qputenv("XDG_CONFIG_HOME", config_->path().toLocal8Bit());
     }
 
-    void readsTheOption_data() {
+    void readsWhetherEnabled_data() {
         QTest::addColumn<QByteArray>("entry");
-        QTest::addColumn<int>("option");
-        QTest::newRow("exists") << QByteArray("[Desktop Entry]\nExec=/any/where\n") << 1;
-        QTest::newRow("empty") << QByteArray("[Desktop Entry]\nExec=\n") << 0;
-        QTest::newRow("missing") << QByteArray() << 0;
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("exists") << QByteArray("[Desktop Entry]\nExec=/any/where\n") << true;
+        QTest::newRow("CR LF") << QByteArray("[Desktop Entry]\r\nExec=/any/where\r\n") << true;
+        QTest::newRow("empty") << QByteArray("[Desktop Entry]\nExec=\n") << false;
+        QTest::newRow("other group") << QByteArray("[Other]\nExec=/any/where\n") << false;
+        QTest::newRow("hidden")
+            << QByteArray("[Desktop Entry]\nExec=/any/where\nHidden=true\n") << false;
+        QTest::newRow("disabled in GNOME")
+            << QByteArray("[Desktop Entry]\nExec=/q\nX-GNOME-Autostart-enabled=false\n")
+            << false;
+        QTest::newRow("missing") << QByteArray() << false;
     }
-    void readsTheOption() {
+    void readsWhetherEnabled() {
         QFETCH(QByteArray, entry);
-        QFETCH(int, option);
-        const AutostartStore store;
+        const AutostartEntry autostart;
         if (!entry.isEmpty())
-            QVERIFY(saveFileAtomically(store.entryPath(StartUpValueName), entry).ok);
-        QCOMPARE(readStartUpOption(store), option);
+            QVERIFY(saveFileAtomically(autostart.path(), entry).ok);
+        QTEST(autostart.isEnabled(), "enabled");
     }
 
     // Exec= quoted as the Desktop Entry rules require, so a launcher runs the path as it is.
@@ -57,26 +62,25 @@ private Q_SLOTS:
         QFETCH(QString, program);
         QFETCH(QString, dataDir);
         QFETCH(QByteArray, execLine);
-        AutostartStore store;
-        QVERIFY(writeStartUpOption(store, 1, startUpCommand(program, dataDir)).ok);
-        QCOMPARE(store.entryPath(StartUpValueName),
+        const AutostartEntry autostart;
+        QVERIFY(autostart.write(launchCommand(program, dataDir)).ok);
+        QCOMPARE(autostart.path(),
                  config_->filePath(QStringLiteral("autostart/vostrand-quorvel.desktop")));
-        QVERIFY(fileBytes(store.entryPath(StartUpValueName)).split('\n').contains(execLine));
-        QCOMPARE(readStartUpOption(store), 1);
+        QCOMPARE(fileBytes(autostart.path()),
+                 "[Desktop Entry]\nType=Application\nName=Vostrand - Quorvel\n" + execLine + '\n');
+        QVERIFY(autostart.isEnabled());
     }
 
-    // Two copies share the one value: the copy that shuts down last decides.
+    // Copies on two data folders share the one entry: the copy that shuts down last decides.
     void lastCopyToShutDownDecides() {
-        AutostartStore store;
-        const QString first = startUpCommand(QStringLiteral("/opt/a/quorvel"), {});
-        const QString second = startUpCommand(QStringLiteral("/home/b/quorvel"), {});
-        QVERIFY(writeStartUpOption(store, 1, first).ok);
-        QVERIFY(writeStartUpOption(store, 1, second).ok);
-        QVERIFY(fileBytes(store.entryPath(StartUpValueName)).contains("Exec=/home/b/quorvel\n"));
-        QVERIFY(writeStartUpOption(store, 0, first).ok);
-        QVERIFY(!QFile::exists(store.entryPath(StartUpValueName)));
-        QCOMPARE(readStartUpOption(store), 0);
-        QVERIFY(writeStartUpOption(store, 0, first).ok);  // nothing left to delete
+        const AutostartEntry autostart;
+        QVERIFY(autostart.write(launchCommand(QStringLiteral("/opt/a/quorvel"), {})).ok);
+        QVERIFY(autostart.write(launchCommand(QStringLiteral("/home/b/quorvel"), {})).ok);
+        QVERIFY(fileBytes(autostart.path()).contains("Exec=/home/b/quorvel\n"));
+        QVERIFY(autostart.remove().ok);
+        QVERIFY(!QFile::exists(autostart.path()));
+        QVERIFY(!autostart.isEnabled());
+        QVERIFY(autostart.remove().ok);  // nothing left to remove
     }
 
     // Places that even root cannot write, since root ignores a folder's permission bits. The
@@ -93,16 +97,17 @@ private Q_SLOTS:
         QFETCH(QString, kept);
         QFETCH(int, option);
         QVERIFY(saveFileAtomically(config_->filePath(kept), "kept").ok);
-        AutostartStore store;
-        const SaveResult result = writeStartUpOption(store, option, QStringLiteral("/q"));
+        const AutostartEntry autostart;
+        const SaveResult result =
+            option == 1 ? autostart.write(QStringLiteral("/q")) : autostart.remove();
         QVERIFY(!result.ok && !result.reason.isEmpty());
         QCOMPARE(fileBytes(config_->filePath(kept)), QByteArray("kept"));
-        QCOMPARE(readStartUpOption(store), 0);
+        QVERIFY(!autostart.isEnabled());
     }
 
 private:
     std::optional<QTemporaryDir> config_;
 };
 
-QTEST_GUILESS_MAIN(TstStartUpRegistration)
-#include "tst_startupregistration.moc"
+QTEST_GUILESS_MAIN(AutostartEntryTest)
+#include "tst_autostartentry.moc"
