@@ -10,8 +10,8 @@
 #include <QTextStream>
 #include <QTimer>
 
-#include "engine/updateengine.h"
 #include "config/autostartentry.h"
+#include "engine/updateengine.h"
 #include "platform/dryrunclocksetter.h"
 #include "platform/systemclock.h"
 #include "platform/systemzonesource.h"
@@ -90,7 +90,7 @@ int main(int argc, char* argv[]) {
 
     QTimer busy;
     busy.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&busy, &QTimer::timeout, &program.engine(), &UpdateEngine::tmrConstant_Timer);
+    QObject::connect(&busy, &QTimer::timeout, &program.engine(), &UpdateEngine::tick);
     busy.start(1);
     measureIdle(QStringLiteral("idle, with a 1 ms timer ticking"), program.engine(), seconds);
     program.end();

@@ -10,9 +10,9 @@
 #include <cstdio>
 
 #include "config/serverlistfile.h"
+#include "log/activitylog.h"
 #include "platform/systemclock.h"
 #include "serverlist/serverlist.h"
-#include "log/activitylog.h"
 
 namespace {
 QTextStream out(stdout);
@@ -35,7 +35,7 @@ void appendLogLines() {
     QElapsedTimer timer;
     timer.start();
     for (int i = 0; i < 100000; ++i)
-        log.AddLog(QStringLiteral("Queried server for time - attempt %1:").arg(i % 99 + 1));
+        log.add(QStringLiteral("Queried server for time - attempt %1:").arg(i % 99 + 1));
     const double ms = timer.nsecsElapsed() / 1e6;
     report(QStringLiteral("append 100,000 log lines"), ms,
            QStringLiteral("  (%1 us a line, peak memory +%2 KiB)")
@@ -52,13 +52,13 @@ void loadAndSaveLargestList() {
 
     QElapsedTimer timer;
     timer.start();
-    const SaveResult saved = SaveServerList(path, entries);
+    const SaveResult saved = saveServerList(path, entries);
     report(QStringLiteral("save a list of 32,767 rows"), timer.nsecsElapsed() / 1e6,
            saved.ok ? QString() : QStringLiteral("  FAILED: ") + saved.reason);
 
     timer.restart();
     ServerList list;
-    list.load(LoadServerList(path));
+    list.load(loadServerList(path));
     report(QStringLiteral("load a list of 32,767 rows"), timer.nsecsElapsed() / 1e6,
            QStringLiteral("  (%1 rows)").arg(list.count()));
 }

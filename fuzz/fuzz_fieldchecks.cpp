@@ -40,15 +40,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(std::isfinite(hours) && hours >= 1 && hours == std::floor(hours), "hours %g", hours);
 
     Settings settings;
-    settings.txtTimeout = settings.txtMaxPing = settings.txtForgetPing = settings.txtAttempts =
-        text;
-    settings.txtTimes = text;
+    settings.connectWaitText = settings.maxReplyDelayText = settings.replyWaitText =
+        settings.attemptsText = text;
+    settings.updatePeriodText = text;
     applyShutDownChecks(settings);
-    FUZZ_CHECK(settings.txtTimes == text, "the update period changed at shut-down");
-    FUZZ_CHECK(settings.txtAttempts == attempts, "attempts %s",
-               quoted(settings.txtAttempts).data());
+    FUZZ_CHECK(settings.updatePeriodText == text, "the update period changed at shut-down");
+    FUZZ_CHECK(settings.attemptsText == attempts, "attempts %s",
+               quoted(settings.attemptsText).data());
     for (const QString& field :
-         {settings.txtTimeout, settings.txtMaxPing, settings.txtForgetPing}) {
+         {settings.connectWaitText, settings.maxReplyDelayText, settings.replyWaitText}) {
         const double value = plainNumber(field, true);
         FUZZ_CHECK(!std::isnan(value) && (std::fabs(value) > 0x1p53 || field.endsWith(u'0')),
                    "%s checked at shut-down to %s", quoted(text).data(), quoted(field).data());

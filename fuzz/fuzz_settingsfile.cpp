@@ -7,13 +7,14 @@ namespace {
 
 QByteArray describe(const Settings& s) {
     return QStringLiteral("%1 %2 %3 %4 [%5] [%6] [%7] [%8] [%9] %10 %11")
-        .arg(s.chkMinimizeOnLoad)
-        .arg(s.chkUpdateOnLoad)
-        .arg(s.chkCloseAfterUpdate)
-        .arg(s.chkSchedule)
-        .arg(s.txtTimes, s.txtTimeout, s.txtMaxPing, s.txtForgetPing, s.txtAttempts)
-        .arg(s.chkLoop)
-        .arg(s.chkDaylightSavings)
+        .arg(s.minimizeOnLaunch)
+        .arg(s.updateOnLaunch)
+        .arg(s.closeAfterUpdate)
+        .arg(s.scheduled)
+        .arg(s.updatePeriodText, s.connectWaitText, s.maxReplyDelayText, s.replyWaitText,
+             s.attemptsText)
+        .arg(s.loopList)
+        .arg(s.daylightSaving)
         .toUtf8()
         .toPercentEncoding(" []");
 }
@@ -25,9 +26,9 @@ bool isCheck(int value) {
 // Saved and read back into a record that holds other values, the record comes back whole.
 void checkReadsBack(const Settings& settings) {
     Settings read;
-    read.chkSchedule = settings.chkSchedule == 1 ? 0 : 1;
-    read.txtTimes = settings.txtTimes + u'x';
-    read.chkLoadOnStartUp = settings.chkLoadOnStartUp;
+    read.scheduled = settings.scheduled == 1 ? 0 : 1;
+    read.updatePeriodText = settings.updatePeriodText + u'x';
+    read.launchAtLogin = settings.launchAtLogin;
     readSettings(settingsFileBytes(settings), read);
     FUZZ_CHECK(read == settings, "saved %s\n  read %s", describe(settings).data(),
                describe(read).data());
@@ -47,23 +48,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Any bytes as the file: the check fields stay check states, and the record it gives is
     // one that saves and reads back as it is.
     Settings fromFile;
-    fromFile.chkLoadOnStartUp = 1;
+    fromFile.launchAtLogin = 1;
     readSettings(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)), fromFile);
     for (const int check :
-         {fromFile.chkMinimizeOnLoad, fromFile.chkUpdateOnLoad, fromFile.chkCloseAfterUpdate,
-          fromFile.chkSchedule, fromFile.chkLoop, fromFile.chkDaylightSavings})
+         {fromFile.minimizeOnLaunch, fromFile.updateOnLaunch, fromFile.closeAfterUpdate,
+          fromFile.scheduled, fromFile.loopList, fromFile.daylightSaving})
         FUZZ_CHECK(isCheck(check), "check field read as %d", check);
-    FUZZ_CHECK(fromFile.chkLoadOnStartUp == 1, "the start-up setting came from the file");
+    FUZZ_CHECK(fromFile.launchAtLogin == 1, "the start-up setting came from the file");
     checkReadsBack(fromFile);
 
     // A record built from the input.
     FuzzInput input(data, size);
     Settings built;
-    for (int* check : {&built.chkMinimizeOnLoad, &built.chkUpdateOnLoad, &built.chkCloseAfterUpdate,
-                       &built.chkSchedule, &built.chkLoop, &built.chkDaylightSavings})
+    for (int* check : {&built.minimizeOnLaunch, &built.updateOnLaunch, &built.closeAfterUpdate,
+                       &built.scheduled, &built.loopList, &built.daylightSaving})
         *check = int(input.below(3));
-    for (QString* text : {&built.txtTimes, &built.txtTimeout, &built.txtMaxPing,
-                          &built.txtForgetPing, &built.txtAttempts})
+    for (QString* text : {&built.updatePeriodText, &built.connectWaitText, &built.maxReplyDelayText,
+                          &built.replyWaitText, &built.attemptsText})
         *text = keptText(input.text(16));
     checkReadsBack(built);
     return 0;

@@ -11,17 +11,17 @@
 #include "config/serverlistfile.h"
 #include "config/settings.h"
 #include "config/settingsfile.h"
+#include "engine/clocksetter.h"
 #include "engine/runmessages.h"
 #include "engine/ticker.h"
 #include "engine/trayview.h"
 #include "engine/updateengine.h"
-#include "engine/clocksetter.h"
+#include "log/activitylog.h"
 #include "platform/systemclock.h"
 #include "platform/systemzonesource.h"
 #include "platform/tcptimesocket.h"
 #include "serverlist/addresschecks.h"
 #include "serverlist/serverlist.h"
-#include "log/activitylog.h"
 
 namespace {
 // Without a window there is no tray icon to show the outcome.
@@ -51,13 +51,13 @@ int runOnceUpdate(const CommandLine& line, const QString& programFolder) {
     Ticker ticker(engine, clock);
 
     const QString folder = dataFolder(programFolder, line.dataDir);
-    log.AddLog(QStringLiteral("Program launched."));
-    LoadSettings(settingsFilePath(folder), settings);
+    log.add(QStringLiteral("Program launched."));
+    loadSettings(settingsFilePath(folder), settings);
     engine.keepDaylightOptionInStep(clock.utcNow());
-    servers.load(LoadServerList(serverListFilePath(folder)));
+    servers.load(loadServerList(serverListFilePath(folder)));
     if (line.server) {
         const AddressFields address = checkedAddress(*line.server, QStringLiteral("1610"));
-        servers.setListIndex(-1);
+        servers.select(-1);
         servers.setAddress(address.ip, address.port);
     }
     engine.setWrapLimit(1);

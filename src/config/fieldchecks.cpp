@@ -31,12 +31,12 @@ QString checkedUpdatePeriod(const QString& text) {
 
 void applyShutDownChecks(Settings& settings) {
     for (QString* milliseconds :
-         {&settings.txtTimeout, &settings.txtMaxPing, &settings.txtForgetPing})
+         {&settings.connectWaitText, &settings.maxReplyDelayText, &settings.replyWaitText})
         *milliseconds = wholeNumberText(roundedDownToTen(*milliseconds));
-    settings.txtAttempts = checkedAttempts(settings.txtAttempts);
+    settings.attemptsText = checkedAttempts(settings.attemptsText);
 }
 
-double updatePeriodHours(const QString& txtTimes) {
-    const double hours = roundedDown(txtTimes);
+double updatePeriodHours(const QString& updatePeriodText) {
+    const double hours = roundedDown(updatePeriodText);
     return hours < 1 ? 6 : hours;
 }

@@ -21,4 +21,4 @@ void applyShutDownChecks(Settings& settings);
 
 // The update period in hours wherever it is used, checked or not: the leading number rounded
 // down, and 6 when that is below 1, so no text can start scheduled runs back to back.
-double updatePeriodHours(const QString& txtTimes);
+double updatePeriodHours(const QString& updatePeriodText);

@@ -64,13 +64,13 @@ QByteArray serverListFileBytes(const QList<ServerEntry>& entries) {
     return encodeEightBit(text);
 }
 
-QList<ServerEntry> LoadServerList(const QString& path) {
+QList<ServerEntry> loadServerList(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return readServerList(file.readAll());
 }
 
-SaveResult SaveServerList(const QString& path, const QList<ServerEntry>& entries) {
+SaveResult saveServerList(const QString& path, const QList<ServerEntry>& entries) {
     return saveFileAtomically(path, serverListFileBytes(entries));
 }

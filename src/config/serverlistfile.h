@@ -22,5 +22,5 @@ QList<ServerEntry> readServerList(const QByteArray& fileBytes);
 QByteArray serverListFileBytes(const QList<ServerEntry>& entries);
 
 // A file that is missing or cannot be read gives an empty list.
-QList<ServerEntry> LoadServerList(const QString& path);
-SaveResult SaveServerList(const QString& path, const QList<ServerEntry>& entries);
+QList<ServerEntry> loadServerList(const QString& path);
+SaveResult saveServerList(const QString& path, const QList<ServerEntry>& entries);

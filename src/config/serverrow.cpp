@@ -5,7 +5,7 @@ constexpr qsizetype HostColumns = 40;
 constexpr qsizetype PortColumns = 5;
 }  // namespace
 
-QString FormatServerRow(const QString& host, const QString& port) {
+QString formatServerRow(const QString& host, const QString& port) {
     return host.leftJustified(HostColumns, u' ') + port.leftJustified(PortColumns, u' ');
 }
 

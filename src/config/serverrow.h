@@ -14,7 +14,7 @@ constexpr int MaxServerEntries = 32767;
 
 // The row that shows an entry: the host left-aligned in 40 columns, then the port left-aligned
 // in 5, each filled with spaces. Texts are taken as they are; a longer text is kept whole.
-QString FormatServerRow(const QString& host, const QString& port);
+QString formatServerRow(const QString& host, const QString& port);
 
 // Removes leading and trailing spaces (spaces only: tabs stay).
 QString trimSpaces(const QString& text);

@@ -6,18 +6,18 @@
 // 1 (on) or 2 (greyed, only ever read from the file); number fields hold the user's text, which
 // each user converts where it needs a number.
 struct Settings {
-    int chkMinimizeOnLoad = 0;
-    int chkUpdateOnLoad = 0;
-    int chkCloseAfterUpdate = 0;
-    int chkSchedule = 1;
-    QString txtTimes = QStringLiteral("6");          // update period, hours
-    QString txtTimeout = QStringLiteral("6000");     // connection wait, ms
-    QString txtMaxPing = QStringLiteral("1000");     // maximum reply delay, ms
-    QString txtForgetPing = QStringLiteral("6000");  // reply wait, ms
-    QString txtAttempts = QStringLiteral("10");      // queries per server
-    int chkLoop = 0;
-    int chkDaylightSavings = 0;
-    int chkLoadOnStartUp = 0;  // kept in the start-up store, not in the settings file
+    int minimizeOnLaunch = 0;
+    int updateOnLaunch = 0;
+    int closeAfterUpdate = 0;
+    int scheduled = 1;
+    QString updatePeriodText = QStringLiteral("6");      // update period, hours
+    QString connectWaitText = QStringLiteral("6000");    // connection wait, ms
+    QString maxReplyDelayText = QStringLiteral("1000");  // maximum reply delay, ms
+    QString replyWaitText = QStringLiteral("6000");      // reply wait, ms
+    QString attemptsText = QStringLiteral("10");         // queries per server
+    int loopList = 0;
+    int daylightSaving = 0;
+    int launchAtLogin = 0;  // kept in the start-up store, not in the settings file
 
     bool operator==(const Settings&) const = default;
 };

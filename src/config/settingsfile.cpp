@@ -4,8 +4,8 @@
 #include <QLocale>
 #include <optional>
 
-#include "common/leadingnumber.h"
 #include "common/eightbittext.h"
+#include "common/leadingnumber.h"
 #include "config/serverrow.h"
 
 namespace {
@@ -27,17 +27,17 @@ struct SettingsLine {
 using namespace Qt::Literals::StringLiterals;
 
 const SettingsLine Lines[] = {
-    {"MinimizeOnLoad="_L1, Conversion::LeadingNumber, &Settings::chkMinimizeOnLoad},
-    {"UpdateOnLoad="_L1, Conversion::LeadingNumber, &Settings::chkUpdateOnLoad},
-    {"CloseAfterUpdate="_L1, Conversion::LeadingNumber, &Settings::chkCloseAfterUpdate},
-    {"Schedule="_L1, Conversion::StrictNumber, &Settings::chkSchedule},
-    {"UpdateEvery="_L1, Conversion::TrimmedText, nullptr, &Settings::txtTimes},
-    {"Timeout="_L1, Conversion::TrimmedText, nullptr, &Settings::txtTimeout},
-    {"MaxPing="_L1, Conversion::TrimmedText, nullptr, &Settings::txtMaxPing},
-    {"ForgetPing="_L1, Conversion::TrimmedText, nullptr, &Settings::txtForgetPing},
-    {"Attempts="_L1, Conversion::TrimmedText, nullptr, &Settings::txtAttempts},
-    {"Loop="_L1, Conversion::LeadingNumber, &Settings::chkLoop},
-    {"DaylightSavings="_L1, Conversion::LeadingNumber, &Settings::chkDaylightSavings},
+    {"MinimizeOnLoad="_L1, Conversion::LeadingNumber, &Settings::minimizeOnLaunch},
+    {"UpdateOnLoad="_L1, Conversion::LeadingNumber, &Settings::updateOnLaunch},
+    {"CloseAfterUpdate="_L1, Conversion::LeadingNumber, &Settings::closeAfterUpdate},
+    {"Schedule="_L1, Conversion::StrictNumber, &Settings::scheduled},
+    {"UpdateEvery="_L1, Conversion::TrimmedText, nullptr, &Settings::updatePeriodText},
+    {"Timeout="_L1, Conversion::TrimmedText, nullptr, &Settings::connectWaitText},
+    {"MaxPing="_L1, Conversion::TrimmedText, nullptr, &Settings::maxReplyDelayText},
+    {"ForgetPing="_L1, Conversion::TrimmedText, nullptr, &Settings::replyWaitText},
+    {"Attempts="_L1, Conversion::TrimmedText, nullptr, &Settings::attemptsText},
+    {"Loop="_L1, Conversion::LeadingNumber, &Settings::loopList},
+    {"DaylightSavings="_L1, Conversion::LeadingNumber, &Settings::daylightSaving},
 };
 
 std::optional<double> strictNumber(const QString& text) {
@@ -109,12 +109,12 @@ QByteArray settingsFileBytes(const Settings& settings) {
     return encodeEightBit(text);
 }
 
-void LoadSettings(const QString& path, Settings& settings) {
+void loadSettings(const QString& path, Settings& settings) {
     QFile file(path);
     if (file.open(QIODevice::ReadOnly))
         readSettings(file.readAll(), settings);
 }
 
-SaveResult SaveSettings(const QString& path, const Settings& settings) {
+SaveResult saveSettings(const QString& path, const Settings& settings) {
     return saveFileAtomically(path, settingsFileBytes(settings));
 }

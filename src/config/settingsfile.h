@@ -19,5 +19,5 @@ void readSettings(const QByteArray& fileBytes, Settings& settings);
 QByteArray settingsFileBytes(const Settings& settings);
 
 // A file that is missing or cannot be read leaves the record as it is.
-void LoadSettings(const QString& path, Settings& settings);
-SaveResult SaveSettings(const QString& path, const Settings& settings);
+void loadSettings(const QString& path, Settings& settings);
+SaveResult saveSettings(const QString& path, const Settings& settings);

@@ -1,16 +1,16 @@
 // Setting the clock from an accepted reply.
+#include "common/clock.h"
 #include "common/dateform.h"
 #include "common/walltime.h"
 #include "config/settings.h"
+#include "engine/clocksetter.h"
 #include "engine/replydate.h"
 #include "engine/runmessages.h"
 #include "engine/timesocket.h"
 #include "engine/updateengine.h"
-#include "common/clock.h"
-#include "engine/clocksetter.h"
+#include "log/activitylog.h"
 #include "serverlist/serverlist.h"
 #include "timezone/zonesource.h"
-#include "log/activitylog.h"
 
 namespace {
 // The reply names a whole second; its midpoint is the best estimate of the server's time.
@@ -22,29 +22,29 @@ void UpdateEngine::correctClock(const QByteArray& reply) {
     const QDateTime oldLocal = wholeSecond(parts_.clock.localNow());
     const std::optional<QDateTime> serverUtc = readReplyDateTime(reply, oldLocal.date());
     if (!serverUtc) {
-        parts_.log.AddLog(QStringLiteral("Date and time in packet could not be read."));
-        QueryServer();
+        parts_.log.add(QStringLiteral("Date and time in packet could not be read."));
+        queryServer();
         return;
     }
     keepDaylightOptionInStep(*serverUtc);
-    const qint16 offset = parts_.settings.chkDaylightSavings == 0
-                              ? timeZone_.GetStandardBias()
-                              : timeZone_.GetDaylightTotalBias();
+    const qint16 offset = parts_.settings.daylightSaving == 0 ? timeZone_.standardOffset()
+                                                              : timeZone_.daylightOffset();
     const ClockSetting setting{oldLocal, serverUtc->addSecs(-qint64(offset) * 60)};
     // The step is worked out between two UTC instants: two local times lie an hour apart
     // whenever now and the server's moment fall in different daylight-saving seasons. The new
     // local time turns back into UTC with the zone's own offset at the server's moment.
-    const qint32 zoneBias = parts_.zone.biasAt(*serverUtc).value_or(offset);
-    const QDateTime instant = setting.newLocal.addSecs(qint64(zoneBias) * 60).addMSecs(MidSecondMs);
+    const qint32 zoneOffset = parts_.zone.offsetAt(*serverUtc).value_or(offset);
+    const QDateTime instant =
+        setting.newLocal.addSecs(qint64(zoneOffset) * 60).addMSecs(MidSecondMs);
     // The conversation is over: no later reply or hang-up may disturb the setting of the clock.
-    parts_.socket.Close();
+    parts_.socket.close();
     const std::optional<ClockSetResult> result =
         parts_.clockSetter.setClock({instant, presentUtc.msecsTo(instant) * 1000});
     if (result) {
         finishCorrection(setting, *result);
         return;
     }
-    strUpdateState = QStringLiteral("s");
+    runState_ = RunState::SettingClock;
     settingClock_ = setting;
     clockAnswerOutstanding_ = true;
 }
@@ -62,17 +62,17 @@ void UpdateEngine::clockSetAnswered(const ClockSetResult& result) {
 
 void UpdateEngine::finishCorrection(const ClockSetting& setting, const ClockSetResult& result) {
     if (!result.ok) {
-        parts_.log.AddLog(QStringLiteral("*System clock could not be set to %1 - %2.*")
-                              .arg(timeText(setting.newLocal), result.reason));
-        EndUpdate(RunMessage::ClockNotSet);
+        parts_.log.add(QStringLiteral("*System clock could not be set to %1 - %2.*")
+                           .arg(timeText(setting.newLocal), result.reason));
+        endUpdate(RunMessage::ClockNotSet);
         selectFirstServer();
         return;
     }
     clockSetSinceLastTick_ = !parts_.clockSetter.isDryRun();
     logCorrection(setting.oldLocal, setting.newLocal);
-    EndUpdate(RunMessage::LastUpdated);
+    endUpdate(RunMessage::LastUpdated);
     selectFirstServer();
-    if (parts_.settings.chkCloseAfterUpdate == 1)
+    if (parts_.settings.closeAfterUpdate == 1)
         Q_EMIT closeRequested();
 }
 
@@ -81,20 +81,20 @@ void UpdateEngine::logCorrection(const QDateTime& oldLocal, const QDateTime& new
                                                        : QStringLiteral("updated");
     const qint64 correction = oldLocal.secsTo(newLocal);
     if (correction == 0) {
-        parts_.log.AddLog(
+        parts_.log.add(
             QStringLiteral("*System clock %1 to %2 - a correction of less than a second.*")
                 .arg(verb, timeText(newLocal)));
         return;
     }
     const QString sign = correction > 0 ? QStringLiteral("+") : QString();
-    parts_.log.AddLog(
+    parts_.log.add(
         QStringLiteral("*System clock %1 from %2 to %3 - a correction of %4%5 seconds.*")
             .arg(verb, timeText(oldLocal), timeText(newLocal), sign, QString::number(correction)));
 }
 
 void UpdateEngine::selectFirstServer() {
     if (parts_.servers.count() > 0)
-        parts_.servers.setListIndex(0);
+        parts_.servers.select(0);
 }
 
 QString UpdateEngine::timeText(const QDateTime& wall) const {

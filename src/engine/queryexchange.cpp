@@ -1,47 +1,46 @@
 // The conversation with a time server: the connect event and the judgement of each reply.
+#include "common/clock.h"
 #include "common/leadingnumber.h"
 #include "config/settings.h"
 #include "engine/replytext.h"
 #include "engine/runmessages.h"
 #include "engine/updateengine.h"
-#include "common/clock.h"
 #include "log/activitylog.h"
 
-void UpdateEngine::socUpdate_Connect() {
-    intElapsed = parts_.clock.monotonicMs() - lngTimeMark;
-    parts_.log.AddLog(
-        QStringLiteral("Connection established after %1 milliseconds.").arg(intElapsed));
-    QueryServer();
+void UpdateEngine::onConnected() {
+    elapsedMs_ = parts_.clock.monotonicMs() - timeMarkMs_;
+    parts_.log.add(QStringLiteral("Connection established after %1 milliseconds.").arg(elapsedMs_));
+    queryServer();
     Q_EMIT runStateChanged();
 }
 
-void UpdateEngine::socUpdate_DataArrival(const QByteArray& reply) {
-    const qint64 delay = parts_.clock.monotonicMs() - lngTimeMark;
+void UpdateEngine::onDataArrived(const QByteArray& reply) {
+    const qint64 delay = parts_.clock.monotonicMs() - timeMarkMs_;
     ActivityLog& log = parts_.log;
-    log.AddLog(QStringLiteral("Received packet \"%1\" after %2 milliseconds:")
-                   .arg(shownReplyText(reply), QString::number(delay)));
+    log.add(QStringLiteral("Received packet \"%1\" after %2 milliseconds:")
+                .arg(shownReplyText(reply), QString::number(delay)));
     const int answered = replyAttemptNumber(reply);
-    if (answered == intAttempt) {
-        if (double(delay) < leadingNumber(parts_.settings.txtMaxPing)) {
-            log.AddLog(QStringLiteral("Packet was reply to attempt %1 - packet accepted:")
-                           .arg(intAttempt));
+    if (answered == attempt_) {
+        if (double(delay) < leadingNumber(parts_.settings.maxReplyDelayText)) {
+            log.add(
+                QStringLiteral("Packet was reply to attempt %1 - packet accepted:").arg(attempt_));
             correctClock(reply);
         } else {
-            log.AddLog(QStringLiteral("Packet was reply to attempt %1 - delay was unacceptable.")
-                           .arg(intAttempt));
-            QueryServer();
+            log.add(QStringLiteral("Packet was reply to attempt %1 - delay was unacceptable.")
+                        .arg(attempt_));
+            queryServer();
         }
-    } else if (answered < 1 || answered > intAttempt) {
-        log.AddLog(QStringLiteral("Packet was erroneous."));
+    } else if (answered < 1 || answered > attempt_) {
+        log.add(QStringLiteral("Packet was erroneous."));
     } else {
-        log.AddLog(
+        log.add(
             QStringLiteral("Packet was reply to attempt %1, but it has expired.").arg(answered));
     }
     Q_EMIT runStateChanged();
 }
 
 // The server hung up: give it up now rather than spend the remaining attempts on a dead line.
-void UpdateEngine::socUpdate_ConnectionLost() {
-    if (!strUpdateState.isEmpty())
-        TryNextServer(RunMessage::ConnectionLost);
+void UpdateEngine::onConnectionLost() {
+    if (runState_ != RunState::Idle)
+        tryNextServer(RunMessage::ConnectionLost);
 }

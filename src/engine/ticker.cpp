@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "engine/updateengine.h"
 #include "common/clock.h"
+#include "engine/updateengine.h"
 
 namespace {
 // Timers may fire a hair early; landing just past the boundary shows the new second.
@@ -27,7 +27,7 @@ void Ticker::poke() {
 }
 
 void Ticker::tick() {
-    engine_.tmrConstant_Timer();
+    engine_.tick();
     if (!timer_.isActive())
         arm();
 }

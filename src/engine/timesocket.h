@@ -14,11 +14,11 @@ public:
     using QObject::QObject;
     // Starts connecting in the background to the port rounded to a whole number (halves to
     // even). False when the request fails at once: an empty host, or a port outside 1-65535.
-    virtual bool Connect(const QString& host, double port) = 0;
+    virtual bool connectTo(const QString& host, double port) = 0;
     // Sends the bytes as they are. False when no connection is open.
-    virtual bool SendData(const QByteArray& data) = 0;
+    virtual bool send(const QByteArray& data) = 0;
     // Ends the connection, or the attempt to make one; harmless when there is none.
-    virtual void Close() = 0;
+    virtual void close() = 0;
 
 Q_SIGNALS:
     void connected();

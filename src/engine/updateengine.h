@@ -38,20 +38,22 @@ class UpdateEngine : public QObject {
     Q_OBJECT
 public:
     enum class Button { Update, Disconnect };
+    // What the run under way waits for.
+    enum class RunState { Idle, Connecting, AwaitingReply, SettingClock };
 
     explicit UpdateEngine(const EngineParts& parts, QObject* parent = nullptr);
 
     // Triggers. Each logs its announcement, then begins a run (which a run under way refuses).
-    void butUpdate_Click();
-    void lstServers_DblClick();
+    void requestUpdate();
+    void requestUpdateFromList();
     void startUpdate(const QString& announcement);
-    void butDisconnect_Click();
+    void cancelUpdate();
 
-    void BeginUpdate();
-    void EndUpdate(const QString& message);
+    void beginUpdate();
+    void endUpdate(const QString& message);
 
     // One tick: clock displays, daylight-saving guard, time-outs, schedule.
-    void tmrConstant_Timer();
+    void tick();
 
     // Sets the next scheduled update to now plus the update period (launch, period field left).
     void scheduleNextUpdate();
@@ -61,21 +63,21 @@ public:
     void setWrapLimit(int wraps) { wrapLimit_ = wraps; }
 
     // The focus flags the window keeps for the two buttons.
-    void setUpdateHasFocus(bool hasFocus) { blnUpdateHasFocus = hasFocus; }
-    void setDisconnectHasFocus(bool hasFocus) { blnDisconnectHasFocus = hasFocus; }
+    void setUpdateHasFocus(bool hasFocus) { updateHasFocus_ = hasFocus; }
+    void setDisconnectHasFocus(bool hasFocus) { disconnectHasFocus_ = hasFocus; }
 
-    QString updateState() const { return strUpdateState; }
-    int attempt() const { return intAttempt; }
-    qint64 elapsed() const { return intElapsed; }
-    QDateTime nextUpdate() const { return datNextUpdate; }
-    bool updateEnabled() const { return butUpdateEnabled; }
-    bool disconnectEnabled() const { return butDisconnectEnabled; }
-    QString yourTimeText() const { return txtYourTime; }
-    QString utcTimeText() const { return txtUTCTime; }
-    // The message of the latest EndUpdate ("Last updated" after a success).
+    RunState runState() const { return runState_; }
+    int attempt() const { return attempt_; }
+    qint64 elapsed() const { return elapsedMs_; }
+    QDateTime nextUpdate() const { return nextUpdate_; }
+    bool updateEnabled() const { return updateEnabled_; }
+    bool disconnectEnabled() const { return disconnectEnabled_; }
+    QString yourTimeText() const { return yourTimeText_; }
+    QString utcTimeText() const { return utcTimeText_; }
+    // The message of the latest endUpdate ("Last updated" after a success).
     QString lastEndMessage() const { return lastEndMessage_; }
     // No run under way and none about to begin.
-    bool isIdle() const { return butUpdateEnabled && !pendingWrapAt_; }
+    bool isIdle() const { return updateEnabled_ && !pendingWrapAt_; }
     // The monotonic moment of the next thing that must happen without any event: a wait that
     // runs out, or a walk that begins again from the top.
     std::optional<qint64> nextDeadline() const;
@@ -94,12 +96,12 @@ private:
     RunStart startRun();
     void walkFromSelectedRow();
     bool handOver(const QString& reason);
-    void QueryServer();
-    void TryNextServer(const QString& reason);
+    void queryServer();
+    void tryNextServer(const QString& reason);
 
-    void socUpdate_Connect();
-    void socUpdate_DataArrival(const QByteArray& reply);
-    void socUpdate_ConnectionLost();
+    void onConnected();
+    void onDataArrived(const QByteArray& reply);
+    void onConnectionLost();
     // The times a correction shows in the log: the clock before, and the time it is set to.
     struct ClockSetting {
         QDateTime oldLocal;
@@ -121,25 +123,26 @@ private:
     EngineParts parts_;
     TimeZone timeZone_;
 
-    QString strUpdateState;
-    int intAttempt = 0;
-    qint64 lngTimeMark = 0;  // monotonic milliseconds of the last connect request or query
-    qint64 intElapsed = 0;
-    QDateTime datNextUpdate;
-    QDateTime datLastShownTime;
+    RunState runState_ = RunState::Idle;
+    int attempt_ = 0;
+    qint64 timeMarkMs_ = 0;  // monotonic milliseconds of the last connect request or query
+    qint64 elapsedMs_ = 0;
+    QDateTime nextUpdate_;
+    QDateTime lastShownTime_;
     qint64 lastTickBootMs_ = 0;
     bool clockSetSinceLastTick_ = false;
-    // The run waits for the clock setter's answer (state "s"); a cancel drops the wait.
+    // The run waits for the clock setter's answer (RunState::SettingClock); a cancel drops the
+    // wait.
     std::optional<ClockSetting> settingClock_;
     // A request to set the clock is out, whether or not its run still waits for it: the clock
     // may change by our own step at any moment, which the daylight-saving guard must not judge.
     bool clockAnswerOutstanding_ = false;
-    bool butUpdateEnabled = true;
-    bool butDisconnectEnabled = false;
-    bool blnUpdateHasFocus = false;
-    bool blnDisconnectHasFocus = false;
-    QString txtYourTime;
-    QString txtUTCTime;
+    bool updateEnabled_ = true;
+    bool disconnectEnabled_ = false;
+    bool updateHasFocus_ = false;
+    bool disconnectHasFocus_ = false;
+    QString yourTimeText_;
+    QString utcTimeText_;
     QString lastEndMessage_;
 
     qint64 walkStartedAt_ = 0;

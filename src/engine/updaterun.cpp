@@ -4,18 +4,18 @@
 #include <cmath>
 #include <limits>
 
+#include "common/clock.h"
 #include "common/leadingnumber.h"
 #include "common/walltime.h"
 #include "config/fieldchecks.h"
 #include "config/settings.h"
+#include "engine/clocksetter.h"
 #include "engine/runmessages.h"
 #include "engine/timesocket.h"
 #include "engine/trayview.h"
 #include "engine/updateengine.h"
-#include "common/clock.h"
-#include "engine/clocksetter.h"
-#include "serverlist/serverlist.h"
 #include "log/activitylog.h"
+#include "serverlist/serverlist.h"
 
 namespace {
 constexpr int MostAttempts = 32767;  // the attempt counter never wraps
@@ -24,32 +24,31 @@ constexpr qint64 WalkRepeatMs = 1000;
 
 UpdateEngine::UpdateEngine(const EngineParts& parts, QObject* parent)
     : QObject(parent), parts_(parts), timeZone_(parts.zone, parts.clock) {
-    connect(&parts_.socket, &TimeSocket::connected, this, &UpdateEngine::socUpdate_Connect);
-    connect(&parts_.socket, &TimeSocket::dataArrived, this, &UpdateEngine::socUpdate_DataArrival);
-    connect(&parts_.socket, &TimeSocket::connectionLost, this,
-            &UpdateEngine::socUpdate_ConnectionLost);
+    connect(&parts_.socket, &TimeSocket::connected, this, &UpdateEngine::onConnected);
+    connect(&parts_.socket, &TimeSocket::dataArrived, this, &UpdateEngine::onDataArrived);
+    connect(&parts_.socket, &TimeSocket::connectionLost, this, &UpdateEngine::onConnectionLost);
     connect(&parts_.clockSetter, &ClockSetter::finished, this, &UpdateEngine::clockSetAnswered);
 }
 
-void UpdateEngine::butUpdate_Click() {
+void UpdateEngine::requestUpdate() {
     startUpdate(QStringLiteral("Update Clock button clicked:"));
 }
 
-void UpdateEngine::lstServers_DblClick() {
+void UpdateEngine::requestUpdateFromList() {
     startUpdate(QStringLiteral("Server list double-clicked:"));
 }
 
 void UpdateEngine::startUpdate(const QString& announcement) {
-    parts_.log.AddLog(announcement);
-    BeginUpdate();
+    parts_.log.add(announcement);
+    beginUpdate();
 }
 
-void UpdateEngine::butDisconnect_Click() {
-    EndUpdate(RunMessage::CancelledByUser);
+void UpdateEngine::cancelUpdate() {
+    endUpdate(RunMessage::CancelledByUser);
 }
 
-void UpdateEngine::BeginUpdate() {
-    if (!butUpdateEnabled)
+void UpdateEngine::beginUpdate() {
+    if (!updateEnabled_)
         return;
     pendingWrapAt_.reset();
     walkStartedAt_ = parts_.clock.monotonicMs();
@@ -64,50 +63,51 @@ void UpdateEngine::walkFromSelectedRow() {
         if (!handOver(RunMessage::ConnectionFailed))
             break;
     }
-    datNextUpdate = nowPlusUpdatePeriod();
+    nextUpdate_ = nowPlusUpdatePeriod();
 }
 
 UpdateEngine::RunStart UpdateEngine::startRun() {
-    if (!butUpdateEnabled)
+    if (!updateEnabled_)
         return RunStart::Refused;
     setButtons(false);
 
     ServerList& servers = parts_.servers;
-    const ServerEntry selected = servers.entry(servers.ListIndex());
-    if (selected.host != servers.txtIP() || selected.port != servers.txtPort())
-        servers.setListIndex(-1);
+    const ServerEntry selected = servers.entry(servers.selectedIndex());
+    if (selected.host != servers.addressHost() || selected.port != servers.addressPort())
+        servers.select(-1);
 
     parts_.tray.show(TrayView::Picture::Updating, QStringLiteral("Quorvel - Updating"));
-    intAttempt = 0;
-    parts_.log.AddLog(QStringLiteral("Attempted to connect to ") + servers.txtIP() + u':' +
-                      servers.txtPort() + u':');
-    const bool requested = parts_.socket.Connect(servers.txtIP(), leadingNumber(servers.txtPort()));
-    lngTimeMark = parts_.clock.monotonicMs();
-    strUpdateState = QStringLiteral("c");
+    attempt_ = 0;
+    parts_.log.add(QStringLiteral("Attempted to connect to ") + servers.addressHost() + u':' +
+                   servers.addressPort() + u':');
+    const bool requested =
+        parts_.socket.connectTo(servers.addressHost(), leadingNumber(servers.addressPort()));
+    timeMarkMs_ = parts_.clock.monotonicMs();
+    runState_ = RunState::Connecting;
     Q_EMIT runStateChanged();
     return requested ? RunStart::Started : RunStart::FailedAtOnce;
 }
 
-void UpdateEngine::QueryServer() {
-    if (intAttempt >= MostAttempts) {
-        TryNextServer(RunMessage::FailedTooManyTimes);
+void UpdateEngine::queryServer() {
+    if (attempt_ >= MostAttempts) {
+        tryNextServer(RunMessage::FailedTooManyTimes);
         return;
     }
-    ++intAttempt;
-    const QByteArray query = QByteArray::number(intAttempt);
-    if (leadingNumber(parts_.settings.txtAttempts) < intAttempt) {
-        TryNextServer(RunMessage::FailedTooManyTimes);
+    ++attempt_;
+    const QByteArray query = QByteArray::number(attempt_);
+    if (leadingNumber(parts_.settings.attemptsText) < attempt_) {
+        tryNextServer(RunMessage::FailedTooManyTimes);
         return;
     }
-    parts_.log.AddLog(QStringLiteral("Queried server for time - attempt %1:").arg(intAttempt));
+    parts_.log.add(QStringLiteral("Queried server for time - attempt %1:").arg(attempt_));
     // A failed send leaves the mark and the state as they were, so the next tick tries again.
-    if (!parts_.socket.SendData(query))
+    if (!parts_.socket.send(query))
         return;
-    lngTimeMark = parts_.clock.monotonicMs();
-    strUpdateState = QStringLiteral("u");
+    timeMarkMs_ = parts_.clock.monotonicMs();
+    runState_ = RunState::AwaitingReply;
 }
 
-void UpdateEngine::TryNextServer(const QString& reason) {
+void UpdateEngine::tryNextServer(const QString& reason) {
     if (handOver(reason))
         walkFromSelectedRow();
 }
@@ -116,60 +116,60 @@ void UpdateEngine::TryNextServer(const QString& reason) {
 // After the last row the walk starts again from the top only when the loop option is set, and
 // then from a later tick, at most once a second, so failing lists are not walked in a spin.
 bool UpdateEngine::handOver(const QString& reason) {
-    EndUpdate(reason);
+    endUpdate(reason);
     ServerList& servers = parts_.servers;
-    if (servers.count() > 0 && servers.ListIndex() == servers.count() - 1) {
-        servers.setListIndex(0);
+    if (servers.count() > 0 && servers.selectedIndex() == servers.count() - 1) {
+        servers.select(0);
         const bool mayWrap = wrapLimit_ < 0 || wrapsDone_ < wrapLimit_;
-        if (parts_.settings.chkLoop == 1 && mayWrap) {
+        if (parts_.settings.loopList == 1 && mayWrap) {
             ++wrapsDone_;
             pendingWrapAt_ = std::max(parts_.clock.monotonicMs(), walkStartedAt_ + WalkRepeatMs);
         }
         return false;
     }
-    if (servers.ListIndex() >= 0) {
-        servers.setListIndex(servers.ListIndex() + 1);
+    if (servers.selectedIndex() >= 0) {
+        servers.select(servers.selectedIndex() + 1);
         return true;
     }
     return false;
 }
 
-void UpdateEngine::EndUpdate(const QString& message) {
-    strUpdateState.clear();
+void UpdateEngine::endUpdate(const QString& message) {
+    runState_ = RunState::Idle;
     settingClock_.reset();
     pendingWrapAt_.reset();
-    parts_.socket.Close();
+    parts_.socket.close();
     if (message != RunMessage::LastUpdated)
-        parts_.log.AddLog(message + u'.');
+        parts_.log.add(message + u'.');
     lastEndMessage_ = message;
-    parts_.tray.show(TrayView::Picture::Idle,
-                       QStringLiteral("Quorvel - ") + RunMessage::forTooltip(message) +
-                           QStringLiteral(" at ") + parts_.log.TimeStamp());
+    parts_.tray.show(TrayView::Picture::Idle, QStringLiteral("Quorvel - ") +
+                                                  RunMessage::forTooltip(message) +
+                                                  QStringLiteral(" at ") + parts_.log.timeStamp());
     setButtons(true);
-    datNextUpdate = nowPlusUpdatePeriod();
+    nextUpdate_ = nowPlusUpdatePeriod();
     Q_EMIT runStateChanged();
 }
 
 // Enables one button and disables the other; the focus follows when the disabled one had it.
 void UpdateEngine::setButtons(bool updateEnabled) {
-    const bool hadFocus = updateEnabled ? blnDisconnectHasFocus : blnUpdateHasFocus;
-    (updateEnabled ? butUpdateEnabled : butDisconnectEnabled) = true;
+    const bool hadFocus = updateEnabled ? disconnectHasFocus_ : updateHasFocus_;
+    (updateEnabled ? updateEnabled_ : disconnectEnabled_) = true;
     Q_EMIT buttonsChanged();
     if (hadFocus)
         Q_EMIT focusRequested(updateEnabled ? Button::Update : Button::Disconnect);
-    (updateEnabled ? butDisconnectEnabled : butUpdateEnabled) = false;
+    (updateEnabled ? disconnectEnabled_ : updateEnabled_) = false;
     Q_EMIT buttonsChanged();
 }
 
 void UpdateEngine::scheduleNextUpdate() {
-    datNextUpdate = nowPlusUpdatePeriod();
+    nextUpdate_ = nowPlusUpdatePeriod();
 }
 
 // Now plus the update period; nothing (no scheduled update) beyond the last representable year.
 QDateTime UpdateEngine::nowPlusUpdatePeriod() const {
     const QDateTime now = wholeSecond(parts_.clock.localNow());
     const QDateTime last = wallTime(QDate(9999, 12, 31), QTime(23, 59, 59));
-    const double hours = updatePeriodHours(parts_.settings.txtTimes);
+    const double hours = updatePeriodHours(parts_.settings.updatePeriodText);
     if (hours * 3600 > double(now.secsTo(last)))
         return {};
     return now.addSecs(qint64(hours) * 3600);
@@ -177,11 +177,11 @@ QDateTime UpdateEngine::nowPlusUpdatePeriod() const {
 
 std::optional<qint64> UpdateEngine::nextDeadline() const {
     std::optional<qint64> deadline = pendingWrapAt_;
-    const QString& wait = strUpdateState == u"c"   ? parts_.settings.txtTimeout
-                          : strUpdateState == u"u" ? parts_.settings.txtForgetPing
-                                                   : QString();
+    const QString& wait = runState_ == RunState::Connecting      ? parts_.settings.connectWaitText
+                          : runState_ == RunState::AwaitingReply ? parts_.settings.replyWaitText
+                                                                 : QString();
     if (!wait.isNull()) {
-        const double due = double(lngTimeMark) + std::max(0.0, leadingNumber(wait));
+        const double due = double(timeMarkMs_) + std::max(0.0, leadingNumber(wait));
         const qint64 at = due >= 9e18 ? std::numeric_limits<qint64>::max() : qint64(std::ceil(due));
         deadline = deadline ? std::min(*deadline, at) : at;
     }

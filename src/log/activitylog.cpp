@@ -1,7 +1,7 @@
 #include "log/activitylog.h"
 
-#include "common/dateform.h"
 #include "common/clock.h"
+#include "common/dateform.h"
 
 ActivityLog::ActivityLog(const Clock& clock, qsizetype keptLines, QLocale locale)
     : clock_(clock),
@@ -9,13 +9,13 @@ ActivityLog::ActivityLog(const Clock& clock, qsizetype keptLines, QLocale locale
       locale_(std::move(locale)),
       timeFormat_(DateForm::timeFormat(locale_)) {}
 
-QString ActivityLog::TimeStamp() const {
+QString ActivityLog::timeStamp() const {
     return locale_.toString(clock_.localNow().time(), timeFormat_);
 }
 
-void ActivityLog::AddLog(const QString& message) {
+void ActivityLog::add(const QString& message) {
     const QString line =
-        u'[' + TimeStamp() + QStringLiteral("]  ") + message + QStringLiteral("\r\n");
+        u'[' + timeStamp() + QStringLiteral("]  ") + message + QStringLiteral("\r\n");
     if (keptLines_ > 0) {
         lines_.push_back(line);
         if (qsizetype(lines_.size()) > keptLines_)

@@ -18,9 +18,9 @@ public:
     explicit ActivityLog(const Clock& clock, qsizetype keptLines = DefaultKeptLines,
                          QLocale locale = QLocale::system());
 
-    void AddLog(const QString& message);
+    void add(const QString& message);
     // The present local time of day in the locale's long time format.
-    QString TimeStamp() const;
+    QString timeStamp() const;
 
     const std::deque<QString>& lines() const { return lines_; }
     // The kept lines as one text, oldest first.

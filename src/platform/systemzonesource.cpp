@@ -5,7 +5,7 @@
 
 #include "common/clock.h"
 
-TimeZoneInformation SystemZoneSource::GetTimeZoneInformation() const {
+ZoneOffsets SystemZoneSource::offsets() const {
     const QTimeZone zone = QTimeZone::systemTimeZone();
     if (!zone.isValid())
         return {};
@@ -21,7 +21,7 @@ TimeZoneInformation SystemZoneSource::GetTimeZoneInformation() const {
     return {qint32(-lowest / 60), qint32(-(highest - lowest) / 60)};
 }
 
-std::optional<qint32> SystemZoneSource::biasAt(const QDateTime& utc) const {
+std::optional<qint32> SystemZoneSource::offsetAt(const QDateTime& utc) const {
     const QTimeZone zone = QTimeZone::systemTimeZone();
     if (!zone.isValid())
         return std::nullopt;

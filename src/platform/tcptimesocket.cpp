@@ -10,8 +10,8 @@ TcpTimeSocket::TcpTimeSocket(QObject* parent) : TimeSocket(parent) {
     connect(&socket_, &QTcpSocket::disconnected, this, &TimeSocket::connectionLost);
 }
 
-bool TcpTimeSocket::Connect(const QString& host, double port) {
-    Close();
+bool TcpTimeSocket::connectTo(const QString& host, double port) {
+    close();
     const double wholePort = roundHalfEven(port);
     if (host.isEmpty() || !(wholePort >= 1 && wholePort <= 65535))
         return false;
@@ -19,13 +19,13 @@ bool TcpTimeSocket::Connect(const QString& host, double port) {
     return true;
 }
 
-bool TcpTimeSocket::SendData(const QByteArray& data) {
+bool TcpTimeSocket::send(const QByteArray& data) {
     if (socket_.state() != QAbstractSocket::ConnectedState)
         return false;
     return socket_.write(data) == data.size();
 }
 
-void TcpTimeSocket::Close() {
+void TcpTimeSocket::close() {
     // Our own close is no lost connection.
     const QSignalBlocker quiet(socket_);
     socket_.abort();

@@ -9,9 +9,9 @@ class TcpTimeSocket final : public TimeSocket {
     Q_OBJECT
 public:
     explicit TcpTimeSocket(QObject* parent = nullptr);
-    bool Connect(const QString& host, double port) override;
-    bool SendData(const QByteArray& data) override;
-    void Close() override;
+    bool connectTo(const QString& host, double port) override;
+    bool send(const QByteArray& data) override;
+    void close() override;
 
 private:
     void takeArrival();

@@ -14,13 +14,13 @@ public:
 
     // Appends the address fields as a new row ("localhost" for an empty address, the port
     // checked) and selects it. Duplicates are allowed.
-    void butAdd_Click();
+    void add();
     // Replaces the selected row by the address fields, unchecked.
-    void butModify_Click();
+    void modify();
     // Removes the selected row and selects the one that followed it, else the new last row.
-    void butRemove_Click();
-    void butMoveUp_Click();
-    void butMoveDown_Click();
+    void removeSelected();
+    void moveUp();
+    void moveDown();
 
 private:
     void moveSelected(int step);

@@ -12,7 +12,7 @@ ServerEntry ServerList::entry(int index) const {
 QString ServerList::row(int index) const {
     if (index < 0 || index >= count())
         return {};
-    return FormatServerRow(entries_[index].host, entries_[index].port);
+    return formatServerRow(entries_[index].host, entries_[index].port);
 }
 
 bool ServerList::append(const ServerEntry& entry) {
@@ -33,8 +33,8 @@ void ServerList::remove(int index) {
     entries_.removeAt(index);
     Q_EMIT rowsChanged();
     // A selection past the new end names no row any more.
-    if (listIndex_ >= count())
-        setListIndex(-1);
+    if (selectedIndex_ >= count())
+        select(-1);
 }
 
 void ServerList::replace(int index, const ServerEntry& entry) {
@@ -47,42 +47,42 @@ void ServerList::replace(int index, const ServerEntry& entry) {
 void ServerList::clear() {
     entries_.clear();
     Q_EMIT rowsChanged();
-    setListIndex(-1);
+    select(-1);
 }
 
-void ServerList::setListIndex(int index) {
-    const int previousIndex = listIndex_;
-    const bool previousMoveUp = moveUpEnabled_;
-    const bool previousMoveDown = moveDownEnabled_;
-    listIndex_ = index >= 0 && index < count() ? index : -1;
-    lstServers_Click();
-    if (listIndex_ != previousIndex || moveUpEnabled_ != previousMoveUp ||
-        moveDownEnabled_ != previousMoveDown)
-        Q_EMIT selectionChanged(listIndex_);
+void ServerList::select(int index) {
+    const int previousIndex = selectedIndex_;
+    const bool previousMoveUp = canMoveUp_;
+    const bool previousMoveDown = canMoveDown_;
+    selectedIndex_ = index >= 0 && index < count() ? index : -1;
+    followSelection();
+    if (selectedIndex_ != previousIndex || canMoveUp_ != previousMoveUp ||
+        canMoveDown_ != previousMoveDown)
+        Q_EMIT selectionChanged(selectedIndex_);
 }
 
 void ServerList::setAddress(const QString& ip, const QString& port) {
-    if (ip == txtIP_ && port == txtPort_)
+    if (ip == addressHost_ && port == addressPort_)
         return;
-    txtIP_ = ip;
-    txtPort_ = port;
+    addressHost_ = ip;
+    addressPort_ = port;
     Q_EMIT addressChanged();
 }
 
 void ServerList::load(const QList<ServerEntry>& entries) {
     entries_ = entries.first(std::min(entries.size(), qsizetype(MaxRows)));
     Q_EMIT rowsChanged();
-    setListIndex(0);
+    select(0);
 }
 
-void ServerList::lstServers_Click() {
-    if (listIndex_ < 0) {
-        moveUpEnabled_ = false;
-        moveDownEnabled_ = false;
+void ServerList::followSelection() {
+    if (selectedIndex_ < 0) {
+        canMoveUp_ = false;
+        canMoveDown_ = false;
         return;
     }
-    moveUpEnabled_ = listIndex_ != 0;
-    moveDownEnabled_ = listIndex_ != count() - 1;
-    const ServerEntry shown = entry(listIndex_);
+    canMoveUp_ = selectedIndex_ != 0;
+    canMoveDown_ = selectedIndex_ != count() - 1;
+    const ServerEntry shown = entry(selectedIndex_);
     setAddress(shown.host, shown.port);
 }

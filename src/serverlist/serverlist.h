@@ -8,7 +8,7 @@
 
 // The ordered server entries with their one selection, and the address fields and Move button
 // states that follow the selection. Entries are kept as host and port, so hosts longer than 40
-// characters and ports longer than 5 survive whole; FormatServerRow() renders a row for display.
+// characters and ports longer than 5 survive whole; formatServerRow() renders a row for display.
 // Selecting a row, by the user or by the program, copies its host and port (trimmed of spaces)
 // into the address fields and sets the Move buttons.
 class ServerList : public QObject {
@@ -19,7 +19,7 @@ public:
     int count() const { return int(entries_.size()); }
     // The entry as its row shows it: host and port trimmed of spaces. Empty out of range.
     ServerEntry entry(int index) const;
-    // The row text of an entry (FormatServerRow).
+    // The row text of an entry (formatServerRow).
     QString row(int index) const;
     const QList<ServerEntry>& entries() const { return entries_; }
 
@@ -33,17 +33,17 @@ public:
     void replace(int index, const ServerEntry& entry);
     void clear();
 
-    int ListIndex() const { return listIndex_; }
+    int selectedIndex() const { return selectedIndex_; }
     // Selects a row (-1 for none) and runs the selection handling.
-    void setListIndex(int index);
+    void select(int index);
 
     // The address fields.
-    QString txtIP() const { return txtIP_; }
-    QString txtPort() const { return txtPort_; }
+    QString addressHost() const { return addressHost_; }
+    QString addressPort() const { return addressPort_; }
     void setAddress(const QString& ip, const QString& port);
 
-    bool butMoveUpEnabled() const { return moveUpEnabled_; }
-    bool butMoveDownEnabled() const { return moveDownEnabled_; }
+    bool canMoveUp() const { return canMoveUp_; }
+    bool canMoveDown() const { return canMoveDown_; }
 
     // Replaces the entries (at most MaxRows) and selects the first, as loading the file does.
     void load(const QList<ServerEntry>& entries);
@@ -52,16 +52,16 @@ Q_SIGNALS:
     void rowsChanged();
     // The selected index or the state of a Move button changed.
     void selectionChanged(int index);
-    // txtIP or txtPort changed.
+    // addressHost or addressPort changed.
     void addressChanged();
 
 private:
-    void lstServers_Click();
+    void followSelection();
 
     QList<ServerEntry> entries_;
-    int listIndex_ = -1;
-    QString txtIP_;
-    QString txtPort_;
-    bool moveUpEnabled_ = false;
-    bool moveDownEnabled_ = false;
+    int selectedIndex_ = -1;
+    QString addressHost_;
+    QString addressPort_;
+    bool canMoveUp_ = false;
+    bool canMoveDown_ = false;
 };

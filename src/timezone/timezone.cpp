@@ -1,42 +1,42 @@
 #include "timezone/timezone.h"
 
-#include "common/walltime.h"
 #include "common/clock.h"
+#include "common/walltime.h"
 
-QDateTime TimeZone::utcNowWithBias(qint32 bias) const {
-    return wholeSecond(clock_.localNow()).addSecs(qint64(bias) * 60);
+QDateTime TimeZone::utcNowWithOffset(qint32 offset) const {
+    return wholeSecond(clock_.localNow()).addSecs(qint64(offset) * 60);
 }
 
-QDateTime TimeZone::GetUTCStandardTime() const {
-    return utcNowWithBias(zone_.GetTimeZoneInformation().Bias);
+QDateTime TimeZone::standardUtcNow() const {
+    return utcNowWithOffset(zone_.offsets().standardOffset);
 }
 
-QDateTime TimeZone::GetUTCDaylightTime() const {
-    const TimeZoneInformation info = zone_.GetTimeZoneInformation();
-    return utcNowWithBias(info.Bias + info.DaylightBias);
+QDateTime TimeZone::daylightUtcNow() const {
+    const ZoneOffsets offsets = zone_.offsets();
+    return utcNowWithOffset(offsets.standardOffset + offsets.daylightShift);
 }
 
-qint16 TimeZone::GetStandardBias() const {
-    return qint16(zone_.GetTimeZoneInformation().Bias);
+qint16 TimeZone::standardOffset() const {
+    return qint16(zone_.offsets().standardOffset);
 }
 
-qint16 TimeZone::GetDaylightTotalBias() const {
-    const TimeZoneInformation info = zone_.GetTimeZoneInformation();
-    return qint16(info.Bias + info.DaylightBias);
+qint16 TimeZone::daylightOffset() const {
+    const ZoneOffsets offsets = zone_.offsets();
+    return qint16(offsets.standardOffset + offsets.daylightShift);
 }
 
-qint32 TimeZone::GetDaylightBias() const {
-    return zone_.GetTimeZoneInformation().DaylightBias;
+qint32 TimeZone::daylightShift() const {
+    return zone_.offsets().daylightShift;
 }
 
 std::optional<bool> TimeZone::daylightTimeAt(const QDateTime& utc) const {
-    const TimeZoneInformation info = zone_.GetTimeZoneInformation();
-    const std::optional<qint32> bias = zone_.biasAt(utc);
-    if (info.DaylightBias == 0 || !bias)
+    const ZoneOffsets offsets = zone_.offsets();
+    const std::optional<qint32> offset = zone_.offsetAt(utc);
+    if (offsets.daylightShift == 0 || !offset)
         return std::nullopt;
-    if (*bias == info.Bias + info.DaylightBias)
+    if (*offset == offsets.standardOffset + offsets.daylightShift)
         return true;
-    if (*bias == info.Bias)
+    if (*offset == offsets.standardOffset)
         return false;
     return std::nullopt;
 }

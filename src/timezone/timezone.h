@@ -13,11 +13,12 @@ class TimeZone {
 public:
     TimeZone(const ZoneSource& zone, const Clock& clock) : zone_(zone), clock_(clock) {}
 
-    QDateTime GetUTCStandardTime() const;  // now + Bias minutes, to the second
-    QDateTime GetUTCDaylightTime() const;  // now + Bias + DaylightBias minutes, to the second
-    qint16 GetStandardBias() const;        // Bias
-    qint16 GetDaylightTotalBias() const;   // Bias + DaylightBias
-    qint32 GetDaylightBias() const;        // DaylightBias
+    QDateTime standardUtcNow() const;  // now + standardOffset minutes, to the second
+    QDateTime daylightUtcNow()
+        const;                      // now + standardOffset + daylightShift minutes, to the second
+    qint16 standardOffset() const;  // standardOffset
+    qint16 daylightOffset() const;  // standardOffset + daylightShift
+    qint32 daylightShift() const;   // daylightShift
 
     // Whether the zone keeps daylight-saving time at the UTC moment: true for daylight time,
     // false for standard time, nothing in a zone without daylight saving or at an offset that
@@ -25,7 +26,7 @@ public:
     std::optional<bool> daylightTimeAt(const QDateTime& utc) const;
 
 private:
-    QDateTime utcNowWithBias(qint32 bias) const;
+    QDateTime utcNowWithOffset(qint32 offset) const;
 
     const ZoneSource& zone_;
     const Clock& clock_;

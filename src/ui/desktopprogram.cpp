@@ -3,14 +3,14 @@
 #include <QDateTime>
 #include <QLabel>
 
+#include "common/clock.h"
+#include "config/autostartentry.h"
 #include "config/fieldchecks.h"
 #include "config/serverlistfile.h"
 #include "config/settingsfile.h"
 #include "engine/runmessages.h"
 #include "engine/ticker.h"
 #include "engine/updateengine.h"
-#include "config/autostartentry.h"
-#include "common/clock.h"
 #include "ui/mainwindow.h"
 #include "ui/mainwiring.h"
 
@@ -44,18 +44,18 @@ DesktopProgram::~DesktopProgram() = default;
 
 void DesktopProgram::startUp() {
     traMain_.show(TrayView::Picture::Idle,
-                  QStringLiteral("Quorvel - Launched at ") + log_.TimeStamp());
-    log_.AddLog(QStringLiteral("Program launched."));
-    LoadSettings(settingsFilePath(parts_.dataFolder), settings_);
+                  QStringLiteral("Quorvel - Launched at ") + log_.timeStamp());
+    log_.add(QStringLiteral("Program launched."));
+    loadSettings(settingsFilePath(parts_.dataFolder), settings_);
     engine_->keepDaylightOptionInStep(parts_.clock.utcNow());
     wiring_->showSettings();
-    servers_.load(LoadServerList(serverListFilePath(parts_.dataFolder)));
-    if (settings_.chkMinimizeOnLoad == 1)
+    servers_.load(loadServerList(serverListFilePath(parts_.dataFolder)));
+    if (settings_.minimizeOnLaunch == 1)
         window_->setWindowState(Qt::WindowMinimized);
-    settings_.chkLoadOnStartUp = parts_.autostart.isEnabled() ? 1 : 0;
+    settings_.launchAtLogin = parts_.autostart.isEnabled() ? 1 : 0;
     wiring_->showSettings();
-    if (settings_.chkUpdateOnLoad == 1)
-        engine_->BeginUpdate();
+    if (settings_.updateOnLaunch == 1)
+        engine_->beginUpdate();
     engine_->scheduleNextUpdate();
 
     window_->showAfterLaunch();
@@ -70,18 +70,18 @@ void DesktopProgram::shutDown() {
     if (ended_)
         return;
     ended_ = true;
-    engine_->EndUpdate(RunMessage::ProgramClosed);
+    engine_->endUpdate(RunMessage::ProgramClosed);
     traMain_.hide();
     ticker_.reset();  // nothing may start a run once the program has closed
     applyShutDownChecks(settings_);
     const QString settingsPath = settingsFilePath(parts_.dataFolder);
-    if (const SaveResult saved = SaveSettings(settingsPath, settings_); !saved.ok)
-        log_.AddLog(saveFailureLine(settingsPath, saved.reason));
-    const SaveResult autostartSaved = settings_.chkLoadOnStartUp == 1
+    if (const SaveResult saved = saveSettings(settingsPath, settings_); !saved.ok)
+        log_.add(saveFailureLine(settingsPath, saved.reason));
+    const SaveResult autostartSaved = settings_.launchAtLogin == 1
                                           ? parts_.autostart.write(parts_.launchCommand)
                                           : parts_.autostart.remove();
     if (!autostartSaved.ok)
-        log_.AddLog(saveFailureLine(parts_.autostart.path(), autostartSaved.reason));
+        log_.add(saveFailureLine(parts_.autostart.path(), autostartSaved.reason));
     Q_EMIT ended();
 }
 

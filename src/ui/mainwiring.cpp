@@ -10,10 +10,10 @@
 #include "config/fieldchecks.h"
 #include "config/settings.h"
 #include "engine/updateengine.h"
+#include "log/activitylog.h"
 #include "serverlist/addresschecks.h"
 #include "serverlist/servereditor.h"
 #include "serverlist/serverlist.h"
-#include "log/activitylog.h"
 #include "ui/mainwindow.h"
 
 namespace {
@@ -23,13 +23,13 @@ struct CheckOption {
 };
 
 const CheckOption CheckOptions[] = {
-    {&MainControls::chkMinimizeOnLoad, &Settings::chkMinimizeOnLoad},
-    {&MainControls::chkUpdateOnLoad, &Settings::chkUpdateOnLoad},
-    {&MainControls::chkCloseAfterUpdate, &Settings::chkCloseAfterUpdate},
-    {&MainControls::chkSchedule, &Settings::chkSchedule},
-    {&MainControls::chkLoop, &Settings::chkLoop},
-    {&MainControls::chkDaylightSavings, &Settings::chkDaylightSavings},
-    {&MainControls::chkLoadOnStartUp, &Settings::chkLoadOnStartUp},
+    {&MainControls::chkMinimizeOnLoad, &Settings::minimizeOnLaunch},
+    {&MainControls::chkUpdateOnLoad, &Settings::updateOnLaunch},
+    {&MainControls::chkCloseAfterUpdate, &Settings::closeAfterUpdate},
+    {&MainControls::chkSchedule, &Settings::scheduled},
+    {&MainControls::chkLoop, &Settings::loopList},
+    {&MainControls::chkDaylightSavings, &Settings::daylightSaving},
+    {&MainControls::chkLoadOnStartUp, &Settings::launchAtLogin},
 };
 
 // A greyed state (2) comes only from the file; the user's next click leaves it for good.
@@ -67,11 +67,11 @@ MainWiring::MainWiring(MainWindow& window, const WindowModel& model)
 void MainWiring::showSettings() {
     for (const CheckOption& option : CheckOptions)
         showCheckState(c_.*option.box, m_.settings.*option.state);
-    showText(c_.txtTimes, m_.settings.txtTimes);
-    showText(c_.txtTimeout, m_.settings.txtTimeout);
-    showText(c_.txtMaxPing, m_.settings.txtMaxPing);
-    showText(c_.txtForgetPing, m_.settings.txtForgetPing);
-    showText(c_.txtAttempts, m_.settings.txtAttempts);
+    showText(c_.txtTimes, m_.settings.updatePeriodText);
+    showText(c_.txtTimeout, m_.settings.connectWaitText);
+    showText(c_.txtMaxPing, m_.settings.maxReplyDelayText);
+    showText(c_.txtForgetPing, m_.settings.replyWaitText);
+    showText(c_.txtAttempts, m_.settings.attemptsText);
 }
 
 void MainWiring::wireOptions() {
@@ -87,12 +87,12 @@ void MainWiring::wireOptions() {
         });
     }
     connect(&m_.engine, &UpdateEngine::daylightOptionChanged, this,
-            [this] { showCheckState(c_.chkDaylightSavings, m_.settings.chkDaylightSavings); });
-    wireNumberField(c_.txtTimes, &Settings::txtTimes, &checkedUpdatePeriod);
-    wireNumberField(c_.txtTimeout, &Settings::txtTimeout, &checkedMilliseconds);
-    wireNumberField(c_.txtMaxPing, &Settings::txtMaxPing, &checkedMilliseconds);
-    wireNumberField(c_.txtForgetPing, &Settings::txtForgetPing, &checkedMilliseconds);
-    wireNumberField(c_.txtAttempts, &Settings::txtAttempts, &checkedAttempts);
+            [this] { showCheckState(c_.chkDaylightSavings, m_.settings.daylightSaving); });
+    wireNumberField(c_.txtTimes, &Settings::updatePeriodText, &checkedUpdatePeriod);
+    wireNumberField(c_.txtTimeout, &Settings::connectWaitText, &checkedMilliseconds);
+    wireNumberField(c_.txtMaxPing, &Settings::maxReplyDelayText, &checkedMilliseconds);
+    wireNumberField(c_.txtForgetPing, &Settings::replyWaitText, &checkedMilliseconds);
+    wireNumberField(c_.txtAttempts, &Settings::attemptsText, &checkedAttempts);
 }
 
 void MainWiring::wireNumberField(QLineEdit* field, QString Settings::*text,
@@ -104,7 +104,7 @@ void MainWiring::wireNumberField(QLineEdit* field, QString Settings::*text,
     checks_.add(field, [this, field, text, check] {
         showText(field, check(m_.settings.*text));
         // A new update period starts the schedule afresh.
-        if (text == &Settings::txtTimes)
+        if (text == &Settings::updatePeriodText)
             m_.engine.scheduleNextUpdate();
     });
 }
@@ -114,30 +114,31 @@ void MainWiring::wireServerList() {
     connect(&m_.servers, &ServerList::selectionChanged, this, &MainWiring::showSelection);
     // A click runs the selection handling even on the selected row: the fields show it again.
     connect(c_.lstServers, &QListWidget::itemClicked, this,
-            [this] { m_.servers.setListIndex(c_.lstServers->currentRow()); });
+            [this] { m_.servers.select(c_.lstServers->currentRow()); });
     connect(c_.lstServers, &QListWidget::currentRowChanged, this,
-            [this](int row) { m_.servers.setListIndex(row); });
+            [this](int row) { m_.servers.select(row); });
     connect(c_.lstServers, &QListWidget::itemDoubleClicked, this,
-            [this] { m_.engine.lstServers_DblClick(); });
-    onButton(c_.butAdd, [this] { m_.editor.butAdd_Click(); });
-    onButton(c_.butModify, [this] { m_.editor.butModify_Click(); });
-    onButton(c_.butRemove, [this] { m_.editor.butRemove_Click(); });
-    onButton(c_.butMoveUp, [this] { m_.editor.butMoveUp_Click(); });
-    onButton(c_.butMoveDown, [this] { m_.editor.butMoveDown_Click(); });
+            [this] { m_.engine.requestUpdateFromList(); });
+    onButton(c_.butAdd, [this] { m_.editor.add(); });
+    onButton(c_.butModify, [this] { m_.editor.modify(); });
+    onButton(c_.butRemove, [this] { m_.editor.removeSelected(); });
+    onButton(c_.butMoveUp, [this] { m_.editor.moveUp(); });
+    onButton(c_.butMoveDown, [this] { m_.editor.moveDown(); });
 }
 
 void MainWiring::wireAddressFields() {
     connect(&m_.servers, &ServerList::addressChanged, this, &MainWiring::showAddress);
     connect(c_.txtIP, &QLineEdit::textEdited, this,
-            [this](const QString& ip) { m_.servers.setAddress(ip, m_.servers.txtPort()); });
+            [this](const QString& ip) { m_.servers.setAddress(ip, m_.servers.addressPort()); });
     connect(c_.txtPort, &QLineEdit::textEdited, this,
-            [this](const QString& port) { m_.servers.setAddress(m_.servers.txtIP(), port); });
+            [this](const QString& port) { m_.servers.setAddress(m_.servers.addressHost(), port); });
     checks_.add(c_.txtIP, [this] {
-        const AddressFields checked = checkedAddress(m_.servers.txtIP(), m_.servers.txtPort());
+        const AddressFields checked =
+            checkedAddress(m_.servers.addressHost(), m_.servers.addressPort());
         m_.servers.setAddress(checked.ip, checked.port);
     });
     checks_.add(c_.txtPort, [this] {
-        m_.servers.setAddress(m_.servers.txtIP(), checkedPort(m_.servers.txtPort()));
+        m_.servers.setAddress(m_.servers.addressHost(), checkedPort(m_.servers.addressPort()));
     });
 }
 
@@ -148,8 +149,8 @@ void MainWiring::wireEngine() {
         window_.handFocusTo(button == UpdateEngine::Button::Update ? c_.butUpdate
                                                                    : c_.butDisconnect);
     });
-    onButton(c_.butUpdate, [this] { m_.engine.butUpdate_Click(); });
-    onButton(c_.butDisconnect, [this] { m_.engine.butDisconnect_Click(); });
+    onButton(c_.butUpdate, [this] { m_.engine.requestUpdate(); });
+    onButton(c_.butDisconnect, [this] { m_.engine.cancelUpdate(); });
 }
 
 void MainWiring::wireLog() {
@@ -180,15 +181,15 @@ void MainWiring::showRows() {
 void MainWiring::showSelection() {
     {
         const QSignalBlocker blocker(c_.lstServers);
-        c_.lstServers->setCurrentRow(m_.servers.ListIndex());
+        c_.lstServers->setCurrentRow(m_.servers.selectedIndex());
     }
-    c_.butMoveUp->setEnabled(m_.servers.butMoveUpEnabled());
-    c_.butMoveDown->setEnabled(m_.servers.butMoveDownEnabled());
+    c_.butMoveUp->setEnabled(m_.servers.canMoveUp());
+    c_.butMoveDown->setEnabled(m_.servers.canMoveDown());
 }
 
 void MainWiring::showAddress() {
-    showText(c_.txtIP, m_.servers.txtIP());
-    showText(c_.txtPort, m_.servers.txtPort());
+    showText(c_.txtIP, m_.servers.addressHost());
+    showText(c_.txtPort, m_.servers.addressPort());
 }
 
 void MainWiring::showButtons() {

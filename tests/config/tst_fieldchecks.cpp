@@ -38,13 +38,15 @@ private Q_SLOTS:
 
     void shutDownChecks() {
         // Milliseconds go down to a multiple of ten but keep no lower limit here.
-        Settings settings{
-            .txtTimes = "0.5", .txtTimeout = "-0", .txtForgetPing = "-15", .txtAttempts = "500"};
+        Settings settings{.updatePeriodText = "0.5",
+                          .connectWaitText = "-0",
+                          .replyWaitText = "-15",
+                          .attemptsText = "500"};
         applyShutDownChecks(settings);
-        QCOMPARE(settings.txtTimeout, "0");
-        QCOMPARE(settings.txtForgetPing, "-20");
-        QCOMPARE(settings.txtAttempts, "99");
-        QCOMPARE(settings.txtTimes, "0.5");
+        QCOMPARE(settings.connectWaitText, "0");
+        QCOMPARE(settings.replyWaitText, "-20");
+        QCOMPARE(settings.attemptsText, "99");
+        QCOMPARE(settings.updatePeriodText, "0.5");
     }
 };
 

@@ -17,7 +17,7 @@ SaveResult saveOnAFullDisk(const QString& path, const Entries& entries) {
     limit.rlim_cur = 8;
     setrlimit(RLIMIT_FSIZE, &limit);
     const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    const SaveResult result = SaveServerList(path, entries);
+    const SaveResult result = saveServerList(path, entries);
     setrlimit(RLIMIT_FSIZE, &previous);
     std::signal(SIGXFSZ, previousHandler);
     return result;
@@ -65,20 +65,20 @@ private Q_SLOTS:
     void savedListLoadsBackWhole() {
         QTemporaryDir dir;
         const QString path = serverListFilePath(dir.path());
-        QCOMPARE(LoadServerList(path), Entries{});
+        QCOMPARE(loadServerList(path), Entries{});
         const Entries saved{{QString(50, u'h'), "123456"}, {"", "1610"}, {"ü.example", ""}};
-        QVERIFY(SaveServerList(path, saved).ok);
-        QCOMPARE(LoadServerList(path), saved);
+        QVERIFY(saveServerList(path, saved).ok);
+        QCOMPARE(loadServerList(path), saved);
     }
 
     void failedSaveKeepsPreviousFile() {
         QTemporaryDir dir;
         const QString path = serverListFilePath(dir.path());
-        QVERIFY(SaveServerList(path, {{"old", "1"}}).ok);
+        QVERIFY(saveServerList(path, {{"old", "1"}}).ok);
         const SaveResult result = saveOnAFullDisk(path, {{"a.much.longer.host", "1610"}});
         QVERIFY(!result.ok);
         QCOMPARE(result.reason, "File too large");
-        QCOMPARE(LoadServerList(path), (Entries{{"old", "1"}}));
+        QCOMPARE(loadServerList(path), (Entries{{"old", "1"}}));
     }
 };
 

@@ -33,18 +33,20 @@ private Q_SLOTS:
             QTest::newRow(name) << file << defaultsWith(change);
         };
         row("spaces before key or around =", " timeout=100\r\ntimeout = 100", [](Settings&) {});
-        row("value trimmed", "timeout=  100  ", [](Settings& s) { s.txtTimeout = "100"; });
-        row("value lower-cased", "updateevery=ABC", [](Settings& s) { s.txtTimes = "abc"; });
+        row("value trimmed", "timeout=  100  ", [](Settings& s) { s.connectWaitText = "100"; });
+        row("value lower-cased", "updateevery=ABC",
+            [](Settings& s) { s.updatePeriodText = "abc"; });
         row("halves round to even", "loop=1.5\r\nminimizeonload=2.5",
-            [](Settings& s) { s.chkLoop = 2, s.chkMinimizeOnLoad = 2; });
-        row("no number is 0", "loop=1\r\nloop=abc", [](Settings& s) { s.chkLoop = 0; });
-        row("last line wins", "maxping=5\r\nmaxping=7", [](Settings& s) { s.txtMaxPing = "7"; });
-        row("strict number", "schedule= 0 ", [](Settings& s) { s.chkSchedule = 0; });
+            [](Settings& s) { s.loopList = 2, s.minimizeOnLaunch = 2; });
+        row("no number is 0", "loop=1\r\nloop=abc", [](Settings& s) { s.loopList = 0; });
+        row("last line wins", "maxping=5\r\nmaxping=7",
+            [](Settings& s) { s.maxReplyDelayText = "7"; });
+        row("strict number", "schedule= 0 ", [](Settings& s) { s.scheduled = 0; });
         // A value that is no check state ends the reading; what came before it stays.
-        row("7 stops", "loop=1\r\nloop=7\r\nattempts=3", [](Settings& s) { s.chkLoop = 1; });
+        row("7 stops", "loop=1\r\nloop=7\r\nattempts=3", [](Settings& s) { s.loopList = 1; });
         row("beyond 16 bits stops", "loop=70000\r\nattempts=3", [](Settings&) {});
         row("empty schedule stops", "attempts=3\r\nschedule=\r\nloop=1",
-            [](Settings& s) { s.txtAttempts = "3"; });
+            [](Settings& s) { s.attemptsText = "3"; });
         row("grouped schedule stops", "schedule=1,000\r\nloop=1", [](Settings&) {});
     }
     void readsLines() {
@@ -55,25 +57,26 @@ private Q_SLOTS:
     }
 
     void writesDefaultsWithoutLaunchAtStartUp() {
-        const Settings written = defaultsWith([](Settings& s) { s.chkLoadOnStartUp = 1; });
+        const Settings written = defaultsWith([](Settings& s) { s.launchAtLogin = 1; });
         QCOMPARE(settingsFileBytes(written), DefaultFile);
     }
 
     void savesIntoNewFolderAndLoadsBack() {
         // Every field away from its default, so that each key is written and read back.
         const Settings written = defaultsWith([](Settings& s) {
-            s.chkMinimizeOnLoad = 2, s.chkUpdateOnLoad = 1, s.chkCloseAfterUpdate = 1;
-            s.chkSchedule = 0, s.txtTimes = "12", s.txtTimeout = "995", s.txtMaxPing = "0";
-            s.txtForgetPing = "-20", s.txtAttempts = "99", s.chkLoop = 1, s.chkDaylightSavings = 2;
+            s.minimizeOnLaunch = 2, s.updateOnLaunch = 1, s.closeAfterUpdate = 1;
+            s.scheduled = 0, s.updatePeriodText = "12", s.connectWaitText = "995",
+            s.maxReplyDelayText = "0";
+            s.replyWaitText = "-20", s.attemptsText = "99", s.loopList = 1, s.daylightSaving = 2;
         });
         QTemporaryDir dir;
         const QString path = settingsFilePath(dir.filePath("new/folder"));
         Settings loaded = written;
-        LoadSettings(path, loaded);  // no file yet: the settings in hand stay as they are
+        loadSettings(path, loaded);  // no file yet: the settings in hand stay as they are
         QCOMPARE(loaded, written);
-        QVERIFY(SaveSettings(path, written).ok);
+        QVERIFY(saveSettings(path, written).ok);
         loaded = Settings();
-        LoadSettings(path, loaded);
+        loadSettings(path, loaded);
         QCOMPARE(loaded, written);
     }
 
@@ -82,7 +85,7 @@ private Q_SLOTS:
         QFile blocker(dir.filePath("plainfile"));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         const QString path = settingsFilePath(blocker.fileName());
-        const SaveResult result = SaveSettings(path, Settings());
+        const SaveResult result = saveSettings(path, Settings());
         QVERIFY(!result.ok);
         QCOMPARE(saveFailureLine(path, result.reason),
                  "File " + path + " could not be saved - the folder could not be created.");

@@ -5,6 +5,7 @@
 
 #include "config/settings.h"
 #include "engine/updateengine.h"
+#include "log/activitylog.h"
 #include "platform/systemzonesource.h"
 #include "platform/tcptimesocket.h"
 #include "serverlist/serverlist.h"
@@ -13,7 +14,6 @@
 #include "support/recordingclocksetter.h"
 #include "support/recordingtray.h"
 #include "support/scriptedserver.h"
-#include "log/activitylog.h"
 
 // An engine wired to a clock the test moves (at noon, in step with the zone), a zone five hours
 // west of UTC, a recording clock setter and tray, and a real socket, so runs go to real servers
@@ -59,13 +59,13 @@ struct EngineFixture {
     // Moves every clock on by a span and ticks once.
     void tickAfter(qint64 ms) {
         clock.advance(ms);
-        engine.tmrConstant_Timer();
+        engine.tick();
     }
 
     // Starts a run on the server and waits until its first query has gone out.
     [[nodiscard]] bool queryServer(ScriptedServer& server) {
         useServers({{QStringLiteral("127.0.0.1"), server.portText()}});
-        engine.butUpdate_Click();
+        engine.requestUpdate();
         return QTest::qWaitFor([&] { return !server.queries.isEmpty(); }, 5000);
     }
 };

@@ -39,8 +39,8 @@ void updateFrom(EngineFixture& f, const QByteArray& reply) {
 // The fixture's clock shows 6 Dec 2026 12:00:00 at 17:00:00 UTC. The instant set is the
 // server's second plus half a second; the step runs from 17:00:00 UTC to it.
 void ClockCorrectionTest::serverTimeBecomesLocalTime_data() {
-    QTest::addColumn<int>("bias");
-    QTest::addColumn<int>("daylightBias");
+    QTest::addColumn<int>("standardOffset");
+    QTest::addColumn<int>("daylightShift");
     QTest::addColumn<bool>("daylightInForce");
     QTest::addColumn<int>("option");
     QTest::addColumn<QByteArray>("reply");
@@ -76,8 +76,8 @@ void ClockCorrectionTest::serverTimeBecomesLocalTime_data() {
 }
 
 void ClockCorrectionTest::serverTimeBecomesLocalTime() {
-    QFETCH(int, bias);
-    QFETCH(int, daylightBias);
+    QFETCH(int, standardOffset);
+    QFETCH(int, daylightShift);
     QFETCH(bool, daylightInForce);
     QFETCH(int, option);
     QFETCH(QByteArray, reply);
@@ -86,9 +86,9 @@ void ClockCorrectionTest::serverTimeBecomesLocalTime() {
     QFETCH(qint64, correctionUs);
     QFETCH(int, optionAfter);
     EngineFixture f;
-    f.zone.setInformation(bias, daylightBias);
+    f.zone.setOffsets(standardOffset, daylightShift);
     f.zone.setDaylightInForce(daylightInForce);
-    f.settings.chkDaylightSavings = option;
+    f.settings.daylightSaving = option;
     updateFrom(f, reply);
 
     QCOMPARE(f.setter.changes.size(), 1);
@@ -97,7 +97,7 @@ void ClockCorrectionTest::serverTimeBecomesLocalTime() {
     QVERIFY2(
         f.lastMessage().contains(QStringLiteral(" to ") + shownNewTime + QStringLiteral(" - ")),
         qPrintable(f.lastMessage()));
-    QCOMPARE(f.settings.chkDaylightSavings, optionAfter);
+    QCOMPARE(f.settings.daylightSaving, optionAfter);
 }
 
 // Real zones, by their rules for 2026 (each a UTC offset, in hours):
@@ -227,7 +227,7 @@ void ClockCorrectionTest::runWaitsForALateAnswer() {
     QFETCH(QString, refusal);
     QFETCH(QStringList, lastMessages);
     EngineFixture f;
-    f.settings.chkCloseAfterUpdate = 1;
+    f.settings.closeAfterUpdate = 1;
     f.setter.refusal = refusal;
     QSignalSpy close(&f.engine, &UpdateEngine::closeRequested);
     QSignalSpy displays(&f.engine, &UpdateEngine::displaysChanged);
@@ -236,7 +236,7 @@ void ClockCorrectionTest::runWaitsForALateAnswer() {
     });
     f.useServers({{QStringLiteral("127.0.0.1"), QStringLiteral("0")},
                   {QStringLiteral("127.0.0.1"), server.portText()}});
-    f.servers.setListIndex(1);
+    f.servers.select(1);
     waitForAnswer(f, server);
     const qsizetype loggedBefore = f.messages().size();
     for (int second = 1; second <= 120; ++second)
@@ -253,7 +253,7 @@ void ClockCorrectionTest::runWaitsForALateAnswer() {
     QVERIFY(f.engine.isIdle());
     QCOMPARE(f.messages().mid(loggedBefore), lastMessages);
     QTEST(f.engine.lastEndMessage(), "endMessage");
-    QCOMPARE(f.servers.ListIndex(), 0);
+    QCOMPARE(f.servers.selectedIndex(), 0);
     QTEST(int(close.size()), "closeRequests");
 }
 
@@ -268,15 +268,15 @@ void ClockCorrectionTest::cancelledRunIgnoresItsLateAnswer_data() {
 void ClockCorrectionTest::cancelledRunIgnoresItsLateAnswer() {
     QFETCH(QString, cancel);
     EngineFixture f;
-    f.settings.chkCloseAfterUpdate = 1;
+    f.settings.closeAfterUpdate = 1;
     QSignalSpy close(&f.engine, &UpdateEngine::closeRequested);
     ScriptedServer answering(
         [](QTcpSocket& client, const QByteArray&) { client.write(ScriptedServer::reply("1")); });
     waitForAnswer(f, answering);
     if (cancel == QLatin1String("Update cancelled by user"))
-        f.engine.butDisconnect_Click();
+        f.engine.cancelUpdate();
     else
-        f.engine.EndUpdate(cancel);
+        f.engine.endUpdate(cancel);
     QVERIFY(f.engine.isIdle());
     QCOMPARE(f.lastMessage(), cancel + u'.');
 
@@ -285,7 +285,7 @@ void ClockCorrectionTest::cancelledRunIgnoresItsLateAnswer() {
     const QStringList logged = f.messages();
     f.setter.answer();
     QCOMPARE(f.messages(), logged);
-    QCOMPARE(f.engine.updateState(), QStringLiteral("u"));
+    QCOMPARE(f.engine.runState(), UpdateEngine::RunState::AwaitingReply);
     QVERIFY(!f.engine.updateEnabled());
     QCOMPARE(close.size(), 0);
 }
@@ -294,7 +294,7 @@ void ClockCorrectionTest::cancelledRunIgnoresItsLateAnswer() {
 // that is our own step, not a change of daylight-saving time, and it cancels nothing.
 void ClockCorrectionTest::ownStepWhileWaitingIsNoDaylightChange() {
     EngineFixture f;
-    f.zone.setInformation(0, -60);
+    f.zone.setOffsets(0, -60);
     f.tickAfter(1000);
     ScriptedServer server([](QTcpSocket& client, const QByteArray&) {
         client.write(ScriptedServer::reply("1", "06Dec26130001"));
@@ -306,7 +306,7 @@ void ClockCorrectionTest::ownStepWhileWaitingIsNoDaylightChange() {
     QVERIFY(!f.engine.isIdle());
     f.setter.answer();
     f.tickAfter(1000);
-    QCOMPARE(f.settings.chkDaylightSavings, 0);
+    QCOMPARE(f.settings.daylightSaving, 0);
     QCOMPARE(f.engine.lastEndMessage(), QStringLiteral("Last updated"));
 }
 
@@ -345,17 +345,17 @@ void ClockCorrectionTest::successEndsRunOnFirstServer() {
         [](QTcpSocket& client, const QByteArray&) { client.write(ScriptedServer::reply("1")); });
     f.useServers({{QStringLiteral("127.0.0.1"), QStringLiteral("0")},
                   {QStringLiteral("127.0.0.1"), good.portText()}});
-    f.engine.butUpdate_Click();
+    f.engine.requestUpdate();
     QTRY_VERIFY(f.engine.isIdle());
     QCOMPARE(f.engine.lastEndMessage(), QStringLiteral("Last updated"));
     QCOMPARE(f.tray.tooltip(), QStringLiteral("Quorvel - Last updated at 12:00:00"));
-    QCOMPARE(f.servers.ListIndex(), 0);
+    QCOMPARE(f.servers.selectedIndex(), 0);
     QVERIFY(!f.messages().contains(QStringLiteral("Last updated.")));
 }
 
 void ClockCorrectionTest::refusalIsReportedAndNothingCloses() {
     EngineFixture f;
-    f.settings.chkCloseAfterUpdate = 1;
+    f.settings.closeAfterUpdate = 1;
     f.setter.refusal = QStringLiteral("Operation not permitted");
     QSignalSpy close(&f.engine, &UpdateEngine::closeRequested);
     updateFrom(f, "1:06Dec26170005");
@@ -376,7 +376,7 @@ void ClockCorrectionTest::dryRunSaysWhatItWouldDo() {
         client.write(ScriptedServer::reply("1", "06Dec26170009"));
     });
     f.useServers({{QStringLiteral("127.0.0.1"), server.portText()}});
-    engine.butUpdate_Click();
+    engine.requestUpdate();
     QTRY_VERIFY(engine.isIdle());
     QCOMPARE(f.lastMessage(), QStringLiteral("*System clock would be updated from 6 Dec 2026 "
                                              "12:00:00 to 6 Dec 2026 12:00:09 - a correction of "
@@ -386,7 +386,7 @@ void ClockCorrectionTest::dryRunSaysWhatItWouldDo() {
 
 void ClockCorrectionTest::closeAfterUpdateAsksToClose() {
     EngineFixture f;
-    f.settings.chkCloseAfterUpdate = 1;
+    f.settings.closeAfterUpdate = 1;
     QSignalSpy close(&f.engine, &UpdateEngine::closeRequested);
     updateFrom(f, ScriptedServer::reply("1"));
     QCOMPARE(close.size(), 1);

@@ -44,7 +44,7 @@ void DaylightGuardTest::jumpIsMeasuredAgainstRealTime() {
 }
 
 void DaylightGuardTest::jumpSwitchesOptionAndCancelsRun_data() {
-    QTest::addColumn<int>("daylightBias");
+    QTest::addColumn<int>("daylightShift");
     QTest::addColumn<QDateTime>("from");
     QTest::addColumn<QDateTime>("to");
     QTest::addColumn<bool>("running");
@@ -67,7 +67,7 @@ void DaylightGuardTest::jumpSwitchesOptionAndCancelsRun_data() {
         << -60 << at(2, 15, 20) << at(3, 15, 20) << false << 0 << 1 << QString() << QString();
     QTest::newRow("set even when set")
         << -60 << at(2, 15, 20) << at(3, 15, 20) << false << 2 << 1 << QString() << QString();
-    QTest::newRow("no daylight bias")
+    QTest::newRow("no daylight standardOffset")
         << 0 << at(2, 15, 20) << at(3, 15, 20) << true << 0 << 0 << QString() << QString();
     QTest::newRow("two hours") << -60 << at(1, 15, 20) << at(3, 15, 20) << true << 0 << 0
                                << QString() << QString();
@@ -76,7 +76,7 @@ void DaylightGuardTest::jumpSwitchesOptionAndCancelsRun_data() {
 }
 
 void DaylightGuardTest::jumpSwitchesOptionAndCancelsRun() {
-    QFETCH(int, daylightBias);
+    QFETCH(int, daylightShift);
     QFETCH(QDateTime, from);
     QFETCH(QDateTime, to);
     QFETCH(bool, running);
@@ -85,8 +85,8 @@ void DaylightGuardTest::jumpSwitchesOptionAndCancelsRun() {
     QFETCH(QString, message);
     QFETCH(QString, tooltip);
     EngineFixture f;
-    f.zone.setInformation(300, daylightBias);
-    f.settings.chkDaylightSavings = optionBefore;
+    f.zone.setOffsets(300, daylightShift);
+    f.settings.daylightSaving = optionBefore;
     f.clock.setLocal(from.addSecs(-1));
     f.tickAfter(1000);
     ScriptedServer server;
@@ -96,7 +96,7 @@ void DaylightGuardTest::jumpSwitchesOptionAndCancelsRun() {
 
     f.clock.setLocal(to.addSecs(-1));
     f.tickAfter(1000);
-    QCOMPARE(f.settings.chkDaylightSavings, optionAfter);
+    QCOMPARE(f.settings.daylightSaving, optionAfter);
     QCOMPARE(f.messages().mid(before), message.isEmpty() ? QStringList() : QStringList{message});
     if (!tooltip.isEmpty()) {
         QCOMPARE(f.tray.tooltip(), tooltip);
@@ -106,7 +106,7 @@ void DaylightGuardTest::jumpSwitchesOptionAndCancelsRun() {
 
 void DaylightGuardTest::ownCorrectionIsNoDaylightChange() {
     EngineFixture f;
-    f.zone.setInformation(0, -60);
+    f.zone.setOffsets(0, -60);
     f.tickAfter(1000);
     ScriptedServer server([](QTcpSocket& client, const QByteArray&) {
         client.write(ScriptedServer::reply("1", "06Dec26130001"));
@@ -115,9 +115,9 @@ void DaylightGuardTest::ownCorrectionIsNoDaylightChange() {
     QTRY_VERIFY(f.engine.isIdle());
     f.clock.setLocal(wallTime(QDate(2026, 12, 6), QTime(13, 0, 1, 500)));  // as now set
     f.tickAfter(1000);
-    QCOMPARE(f.settings.chkDaylightSavings, 0);
+    QCOMPARE(f.settings.daylightSaving, 0);
     f.tickAfter(1000);
-    QCOMPARE(f.settings.chkDaylightSavings, 0);
+    QCOMPARE(f.settings.daylightSaving, 0);
 }
 
 QTEST_GUILESS_MAIN(DaylightGuardTest)

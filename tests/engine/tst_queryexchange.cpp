@@ -76,8 +76,8 @@ void QueryExchangeTest::replyIsJudged() {
 
 void QueryExchangeTest::queryIsTheAttemptNumberAlone() {
     EngineFixture f;
-    f.settings.txtForgetPing = QStringLiteral("10");
-    f.settings.txtAttempts = QStringLiteral("12");
+    f.settings.replyWaitText = QStringLiteral("10");
+    f.settings.attemptsText = QStringLiteral("12");
     ScriptedServer server;
     QVERIFY(f.queryServer(server));
     for (int sent = 1; sent < 12; ++sent) {
@@ -90,7 +90,7 @@ void QueryExchangeTest::queryIsTheAttemptNumberAlone() {
 
 void QueryExchangeTest::attemptsUsedUpGiveTheServerUp() {
     EngineFixture f;
-    f.settings.txtAttempts = QStringLiteral("1");
+    f.settings.attemptsText = QStringLiteral("1");
     ScriptedServer server;
     QVERIFY(f.queryServer(server));
     f.tickAfter(6000);
@@ -104,7 +104,7 @@ void QueryExchangeTest::attemptsUsedUpGiveTheServerUp() {
 
 void QueryExchangeTest::replyWaitQuotesTheSetting() {
     EngineFixture f;
-    f.settings.txtForgetPing = QStringLiteral("2000ms");
+    f.settings.replyWaitText = QStringLiteral("2000ms");
     ScriptedServer server;
     QVERIFY(f.queryServer(server));
     f.tickAfter(1999);

@@ -30,7 +30,7 @@ void TickTest::connectWaitEndsAtItsSetting() {
     QFETCH(int, waited);
     QFETCH(bool, timedOut);
     EngineFixture f;
-    f.settings.txtTimeout = timeout;
+    f.settings.connectWaitText = timeout;
     // Nothing listens on the port of a closed server: the refusal has no handler of its own,
     // so only the connect wait ends the run.
     QTcpServer closed;
@@ -38,24 +38,25 @@ void TickTest::connectWaitEndsAtItsSetting() {
     const QString port = QString::number(closed.serverPort());
     closed.close();
     f.useServers({{QStringLiteral("127.0.0.1"), port}, {QString(), QStringLiteral("1610")}});
-    f.engine.butUpdate_Click();
+    f.engine.requestUpdate();
     f.tickAfter(waited);
     QCOMPARE(f.messages().contains(QStringLiteral("Connection timed out.")), timedOut);
-    QCOMPARE(f.engine.updateState(), timedOut ? QString() : QStringLiteral("c"));
-    f.engine.butDisconnect_Click();
+    QCOMPARE(f.engine.runState(),
+             timedOut ? UpdateEngine::RunState::Idle : UpdateEngine::RunState::Connecting);
+    f.engine.cancelUpdate();
 }
 
 void TickTest::idleRunNeverTimesOut() {
     EngineFixture f;
-    f.settings.txtTimeout = QStringLiteral("10");
-    f.settings.txtForgetPing = QStringLiteral("10");
+    f.settings.connectWaitText = QStringLiteral("10");
+    f.settings.replyWaitText = QStringLiteral("10");
     f.tickAfter(100000);
     QVERIFY(f.messages().isEmpty());
 }
 
 void TickTest::waitsLongerThan16BitsEnd() {
     EngineFixture f;
-    f.settings.txtForgetPing = QStringLiteral("40000");
+    f.settings.replyWaitText = QStringLiteral("40000");
     f.clock.setLocal(wallTime(QDate(2026, 12, 6), QTime(23, 59, 50)));
     ScriptedServer server;
     QVERIFY(f.queryServer(server));
@@ -98,8 +99,8 @@ void TickTest::scheduleFollowsItsOption() {
     QFETCH(QString, period);
     QFETCH(qint64, dueAfterSeconds);
     EngineFixture f;
-    f.settings.chkSchedule = schedule;
-    f.settings.txtTimes = period;
+    f.settings.scheduled = schedule;
+    f.settings.updatePeriodText = period;
     f.engine.scheduleNextUpdate();
     f.useServers({{QStringLiteral("127.0.0.1"), QStringLiteral("0")}});
     if (dueAfterSeconds > 0) {
@@ -121,7 +122,7 @@ void TickTest::displaysShowLocalAndUtcTime() {
     QFETCH(int, option);
     QFETCH(QString, utc);
     EngineFixture f;
-    f.settings.chkDaylightSavings = option;
+    f.settings.daylightSaving = option;
     f.tickAfter(1000);
     QCOMPARE(f.engine.yourTimeText(), QStringLiteral("6 Dec 2026 12:00:01"));
     QCOMPARE(f.engine.utcTimeText(), utc);

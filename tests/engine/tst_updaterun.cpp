@@ -29,13 +29,13 @@ void UpdateRunTest::clickBeginsRunAndConnects() {
     EngineFixture f;
     ScriptedServer server;
     f.useServers({{QStringLiteral("127.0.0.1"), server.portText()}});
-    f.engine.butUpdate_Click();
+    f.engine.requestUpdate();
 
     QCOMPARE(f.engine.updateEnabled(), false);
     QCOMPARE(f.engine.disconnectEnabled(), true);
     QCOMPARE(f.tray.tooltip(), QStringLiteral("Quorvel - Updating"));
     QCOMPARE(f.tray.picture, TrayView::Picture::Updating);
-    QCOMPARE(f.engine.updateState(), QStringLiteral("c"));
+    QCOMPARE(f.engine.runState(), UpdateEngine::RunState::Connecting);
     QCOMPARE(f.messages(),
              QStringList({QStringLiteral("Update Clock button clicked:"),
                           "Attempted to connect to 127.0.0.1:" + server.portText() + ":"}));
@@ -45,7 +45,7 @@ void UpdateRunTest::clickBeginsRunAndConnects() {
     QCOMPARE(f.messages().mid(2),
              QStringList({QStringLiteral("Connection established after 230 milliseconds."),
                           QStringLiteral("Queried server for time - attempt 1:")}));
-    QCOMPARE(f.engine.updateState(), QStringLiteral("u"));
+    QCOMPARE(f.engine.runState(), UpdateEngine::RunState::AwaitingReply);
 }
 
 void UpdateRunTest::focusFollowsTheEnabledButton() {
@@ -54,13 +54,13 @@ void UpdateRunTest::focusFollowsTheEnabledButton() {
     f.engine.setUpdateHasFocus(true);
     ScriptedServer server;
     f.useServers({{QStringLiteral("127.0.0.1"), server.portText()}});
-    f.engine.butUpdate_Click();
+    f.engine.requestUpdate();
     QCOMPARE(focus.size(), 1);
     QCOMPARE(focus[0][0].value<UpdateEngine::Button>(), UpdateEngine::Button::Disconnect);
 
     f.engine.setUpdateHasFocus(false);
     f.engine.setDisconnectHasFocus(true);
-    f.engine.butDisconnect_Click();
+    f.engine.cancelUpdate();
     QCOMPARE(focus.size(), 2);
     QCOMPARE(focus[1][0].value<UpdateEngine::Button>(), UpdateEngine::Button::Update);
 }
@@ -69,15 +69,15 @@ void UpdateRunTest::stopCancelsWithoutTryingAnotherServer() {
     EngineFixture f;
     ScriptedServer server;
     f.useServers({{QStringLiteral("127.0.0.1"), server.portText()}, FailsAtOnce});
-    f.engine.butUpdate_Click();
-    f.engine.butDisconnect_Click();
+    f.engine.requestUpdate();
+    f.engine.cancelUpdate();
 
     QCOMPARE(f.lastMessage(), QStringLiteral("Update cancelled by user."));
     QCOMPARE(f.tray.tooltip(), QStringLiteral("Quorvel - Update cancelled by user at 12:00:00"));
     QCOMPARE(f.tray.picture, TrayView::Picture::Idle);
     QVERIFY(f.engine.updateEnabled());
     QVERIFY(!f.engine.disconnectEnabled());
-    QCOMPARE(f.servers.ListIndex(), 0);
+    QCOMPARE(f.servers.selectedIndex(), 0);
     QVERIFY(f.engine.isIdle());
 }
 
@@ -85,9 +85,9 @@ void UpdateRunTest::triggerDuringRunOnlyLogs() {
     EngineFixture f;
     ScriptedServer server;
     f.useServers({{QStringLiteral("127.0.0.1"), server.portText()}});
-    f.engine.butUpdate_Click();
+    f.engine.requestUpdate();
     const int before = f.messages().size();
-    f.engine.lstServers_DblClick();
+    f.engine.requestUpdateFromList();
     QCOMPARE(f.messages().mid(before),
              QStringList({QStringLiteral("Server list double-clicked:")}));
 }
@@ -104,11 +104,11 @@ void UpdateRunTest::failingRowsAreWalkedInOrder() {
     QFETCH(int, loop);
     QFETCH(bool, wrapPending);
     EngineFixture f;
-    f.settings.chkLoop = loop;
+    f.settings.loopList = loop;
     f.useServers({{QStringLiteral("a"), QStringLiteral("0")},
                   {QStringLiteral("b"), QStringLiteral("70000")},
                   {QString(), QStringLiteral("1610")}});
-    f.engine.butUpdate_Click();
+    f.engine.requestUpdate();
 
     QCOMPARE(f.messages(), QStringList({QStringLiteral("Update Clock button clicked:"),
                                         QStringLiteral("Attempted to connect to a:0:"),
@@ -117,8 +117,8 @@ void UpdateRunTest::failingRowsAreWalkedInOrder() {
                                         QStringLiteral("Connection failed."),
                                         QStringLiteral("Attempted to connect to :1610:"),
                                         QStringLiteral("Connection failed.")}));
-    QCOMPARE(f.servers.ListIndex(), 0);
-    QCOMPARE(f.servers.txtIP(), QStringLiteral("a"));
+    QCOMPARE(f.servers.selectedIndex(), 0);
+    QCOMPARE(f.servers.addressHost(), QStringLiteral("a"));
     QCOMPARE(f.engine.updateEnabled(), true);
     QCOMPARE(f.engine.isIdle(), !wrapPending);
     QCOMPARE(f.tray.tooltip(), QStringLiteral("Quorvel - Connection failed at 12:00:00"));
@@ -126,9 +126,9 @@ void UpdateRunTest::failingRowsAreWalkedInOrder() {
 
 void UpdateRunTest::loopWrapsFromLaterTickAtMostOncePerSecond() {
     EngineFixture f;
-    f.settings.chkLoop = 1;
+    f.settings.loopList = 1;
     f.useServers({FailsAtOnce, FailsAtOnce});
-    f.engine.butUpdate_Click();
+    f.engine.requestUpdate();
     const int firstWalk = f.messages().size();
 
     f.tickAfter(999);
@@ -136,17 +136,17 @@ void UpdateRunTest::loopWrapsFromLaterTickAtMostOncePerSecond() {
     f.tickAfter(1);
     QCOMPARE(f.messages().size(), firstWalk + 4);
     QCOMPARE(f.messages().at(firstWalk), QStringLiteral("Attempted to connect to 127.0.0.1:0:"));
-    f.engine.EndUpdate(QStringLiteral("Program closed"));
+    f.engine.endUpdate(QStringLiteral("Program closed"));
     f.tickAfter(5000);
     QCOMPARE(f.lastMessage(), QStringLiteral("Program closed."));
 }
 
 void UpdateRunTest::wrapLimitEndsTheWalk() {
     EngineFixture f;
-    f.settings.chkLoop = 1;
+    f.settings.loopList = 1;
     f.engine.setWrapLimit(1);
     f.useServers({FailsAtOnce});
-    f.engine.butUpdate_Click();
+    f.engine.requestUpdate();
     f.tickAfter(1000);
     QVERIFY(f.engine.isIdle());
     QCOMPARE(f.messages().count(QStringLiteral("Connection failed.")), 2);
@@ -156,16 +156,16 @@ void UpdateRunTest::editedAddressClearsSelection() {
     EngineFixture f;
     f.useServers({FailsAtOnce, FailsAtOnce});
     f.servers.setAddress(QStringLiteral("127.0.0.1"), QStringLiteral("00"));
-    f.engine.butUpdate_Click();
-    QCOMPARE(f.servers.ListIndex(), -1);
+    f.engine.requestUpdate();
+    QCOMPARE(f.servers.selectedIndex(), -1);
     QCOMPARE(f.messages().count(QStringLiteral("Connection failed.")), 1);
     QVERIFY(f.engine.isIdle());
 }
 
 void UpdateRunTest::emptyListWithLoopEnds() {
     EngineFixture f;
-    f.settings.chkLoop = 1;
-    f.engine.butUpdate_Click();
+    f.settings.loopList = 1;
+    f.engine.requestUpdate();
     QVERIFY(f.engine.isIdle());
     QCOMPARE(f.lastMessage(), QStringLiteral("Connection failed."));
 }
@@ -173,9 +173,9 @@ void UpdateRunTest::emptyListWithLoopEnds() {
 void UpdateRunTest::longListOfFailingRowsDoesNotRecurse() {
     EngineFixture f;
     f.useServers(QList<ServerEntry>(20000, FailsAtOnce));
-    f.engine.butUpdate_Click();
+    f.engine.requestUpdate();
     QCOMPARE(f.messages().count(QStringLiteral("Connection failed.")), 20000);
-    QCOMPARE(f.servers.ListIndex(), 0);
+    QCOMPARE(f.servers.selectedIndex(), 0);
 }
 
 void UpdateRunTest::lostConnectionMovesOnAtOnce() {
@@ -185,19 +185,19 @@ void UpdateRunTest::lostConnectionMovesOnAtOnce() {
     ScriptedServer second;
     f.useServers({{QStringLiteral("127.0.0.1"), closing.portText()},
                   {QStringLiteral("127.0.0.1"), second.portText()}});
-    f.engine.butUpdate_Click();
+    f.engine.requestUpdate();
     QVERIFY(f.waitForMessage(QStringLiteral("Connection lost.")));
     QTRY_COMPARE(second.queries, QList<QByteArray>({"1"}));
-    QCOMPARE(f.servers.ListIndex(), 1);
-    QCOMPARE(f.engine.updateState(), QStringLiteral("u"));
+    QCOMPARE(f.servers.selectedIndex(), 1);
+    QCOMPARE(f.engine.runState(), UpdateEngine::RunState::AwaitingReply);
 }
 
 void UpdateRunTest::everyRunMovesNextScheduledUpdate() {
     EngineFixture f;
-    f.settings.txtTimes = QStringLiteral("2");
+    f.settings.updatePeriodText = QStringLiteral("2");
     f.useServers({FailsAtOnce});
     f.clock.advance(5000);
-    f.engine.butUpdate_Click();
+    f.engine.requestUpdate();
     QCOMPARE(f.engine.nextUpdate(), f.clock.localNow().addSecs(2 * 3600));
 }
 

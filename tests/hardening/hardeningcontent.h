@@ -11,8 +11,8 @@ namespace hardening {
 
 inline Settings settings(bool second) {
     Settings settings;
-    settings.txtTimes = QString(32 * 1024, second ? u'2' : u'1');
-    settings.chkLoop = second ? 1 : 0;
+    settings.updatePeriodText = QString(32 * 1024, second ? u'2' : u'1');
+    settings.loopList = second ? 1 : 0;
     return settings;
 }
 

@@ -15,8 +15,8 @@ namespace {
 [[noreturn]] void saveForEver(bool settings, const QString& path) {
     for (int turn = 1;; ++turn) {
         const bool second = turn % 2 == 1;
-        const SaveResult saved = settings ? SaveSettings(path, hardening::settings(second))
-                                          : SaveServerList(path, hardening::servers(second));
+        const SaveResult saved = settings ? saveSettings(path, hardening::settings(second))
+                                          : saveServerList(path, hardening::servers(second));
         if (!saved.ok)
             _exit(1);
     }

@@ -6,10 +6,10 @@
 
 #include "config/serverlistfile.h"
 #include "config/settingsfile.h"
+#include "log/activitylog.h"
 #include "serverlist/servereditor.h"
 #include "serverlist/serverlist.h"
 #include "support/fakeclock.h"
-#include "log/activitylog.h"
 
 namespace {
 
@@ -83,9 +83,9 @@ private Q_SLOTS:
         Settings settings;
         const auto save = [&] {
             if (serverList) {
-                editor.butAdd_Click();  // the editor saves the list after each change
-            } else if (const SaveResult result = SaveSettings(path, settings); !result.ok) {
-                log.AddLog(saveFailureLine(path, result.reason));  // as the shut-down logs it
+                editor.add();  // the editor saves the list after each change
+            } else if (const SaveResult result = saveSettings(path, settings); !result.ok) {
+                log.add(saveFailureLine(path, result.reason));  // as the shut-down logs it
             }
         };
         servers.setAddress(QStringLiteral("first.example"), QStringLiteral("1610"));
@@ -94,7 +94,7 @@ private Q_SLOTS:
         QVERIFY(log.lines().empty());
 
         servers.setAddress(QStringLiteral("a.much.longer.second.example"), QStringLiteral("1610"));
-        settings.txtTimes = QStringLiteral("12");
+        settings.updatePeriodText = QStringLiteral("12");
         QVERIFY(disk.apply(fault));
         save();
         QCOMPARE(contents(path), previous);

@@ -1,8 +1,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "support/fakeclock.h"
 #include "log/activitylog.h"
+#include "support/fakeclock.h"
 
 class TstActivityLog : public QObject {
     Q_OBJECT
@@ -26,7 +26,7 @@ private Q_SLOTS:
         ActivityLog log(clock, kept, QLocale::c());
         QSignalSpy added(&log, &ActivityLog::lineAdded);
         for (const QString& message : messages)
-            log.AddLog(message);
+            log.add(message);
         QTEST(log.text(), "text");
         QCOMPARE(added.count(), messages.size());
         QCOMPARE(added.last().at(0).toString(), "[08:00:00]  " + messages.last() + "\r\n");
@@ -46,7 +46,7 @@ private Q_SLOTS:
         QFETCH(QLocale, locale);
         QFETCH(QTime, time);
         const FakeClock clock(wallTime(QDate(2026, 12, 6), time));
-        QTEST(ActivityLog(clock, ActivityLog::DefaultKeptLines, locale).TimeStamp(), "stamp");
+        QTEST(ActivityLog(clock, ActivityLog::DefaultKeptLines, locale).timeStamp(), "stamp");
     }
 };
 

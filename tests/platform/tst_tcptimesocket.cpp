@@ -35,7 +35,7 @@ private Q_SLOTS:
     void refusesAtOnce() {
         QFETCH(QString, host);
         QFETCH(double, port);
-        QVERIFY(!socket_->Connect(host, port));
+        QVERIFY(!socket_->connectTo(host, port));
         QVERIFY(!server_.waitForNewConnection(50));
     }
 
@@ -63,19 +63,19 @@ private Q_SLOTS:
         QFETCH(bool, peerCloses);
         QTcpSocket* peer = connectSocket();
         QVERIFY(peer);
-        QVERIFY(socket_->SendData("12"));
+        QVERIFY(socket_->send("12"));
         QTRY_COMPARE_WITH_TIMEOUT(peer->bytesAvailable(), 2, WaitMs);
         QSignalSpy lost(socket_.get(), &TimeSocket::connectionLost);
         QSignalSpy peerGone(peer, &QTcpSocket::disconnected);
         // As the engine does: the end of the run closes the lost connection at once.
-        connect(socket_.get(), &TimeSocket::connectionLost, socket_.get(), &TimeSocket::Close);
+        connect(socket_.get(), &TimeSocket::connectionLost, socket_.get(), &TimeSocket::close);
         if (peerCloses)
             peer->disconnectFromHost();
         else
-            socket_->Close();
+            socket_->close();
         QTRY_COMPARE_WITH_TIMEOUT(peerGone.count(), 1, WaitMs);
         QTRY_COMPARE_WITH_TIMEOUT(lost.count(), peerCloses ? 1 : 0, WaitMs);
-        QVERIFY(!socket_->SendData("1"));
+        QVERIFY(!socket_->send("1"));
         QVERIFY(connectSocket());
     }
 
@@ -83,7 +83,7 @@ private:
     // Connects the socket under test and returns the server's end of the connection.
     QTcpSocket* connectSocket() {
         QSignalSpy connected(socket_.get(), &TimeSocket::connected);
-        socket_->Connect(QStringLiteral("127.0.0.1"), server_.serverPort());
+        socket_->connectTo(QStringLiteral("127.0.0.1"), server_.serverPort());
         // The wait for the signal may have accepted the connection already.
         const bool accepted = connected.wait(WaitMs) && (server_.hasPendingConnections() ||
                                                          server_.waitForNewConnection(WaitMs));

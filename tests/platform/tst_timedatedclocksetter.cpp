@@ -97,7 +97,7 @@ private Q_SLOTS:
             client.write(ScriptedServer::reply("1", "06Dec26170005"));
         });
         QVERIFY(f.queryServer(server));
-        QTRY_COMPARE(f.engine.updateState(), QStringLiteral("s"));
+        QTRY_COMPARE(f.engine.runState(), UpdateEngine::RunState::SettingClock);
         QElapsedTimer waited;
         waited.start();
 
@@ -106,7 +106,7 @@ private Q_SLOTS:
         QTimer tick;
         QObject::connect(&tick, &QTimer::timeout, [&] {
             f.tickAfter(100);
-            if (f.engine.updateState() != u"s")
+            if (f.engine.runState() != UpdateEngine::RunState::SettingClock)
                 return;
             ++ticksWhileWaiting;
             updateDisabledThroughout = updateDisabledThroughout && !f.engine.updateEnabled();

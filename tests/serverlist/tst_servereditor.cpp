@@ -2,10 +2,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "log/activitylog.h"
 #include "serverlist/servereditor.h"
 #include "serverlist/serverlist.h"
 #include "support/fakeclock.h"
-#include "log/activitylog.h"
 
 using Entries = QList<ServerEntry>;
 
@@ -57,30 +57,30 @@ private Q_SLOTS:
         EditorFixture f;
         f.servers.load({{"first", "1"}});
         f.servers.setAddress(ip, port);
-        f.editor.butAdd_Click();
+        f.editor.add();
         QCOMPARE(f.servers.entries(), (Entries{{"first", "1"}, added}));
-        QCOMPARE(f.servers.ListIndex(), 1);
-        QVERIFY(f.servers.butMoveUpEnabled());
-        QVERIFY(!f.servers.butMoveDownEnabled());
+        QCOMPARE(f.servers.selectedIndex(), 1);
+        QVERIFY(f.servers.canMoveUp());
+        QVERIFY(!f.servers.canMoveDown());
         QCOMPARE(f.file(), "first:1\r\n" + (added.host + ':' + added.port).toLatin1() + "\r\n");
     }
 
     void addTwiceGivesTwoEqualRows() {
         EditorFixture f;
         f.servers.setAddress("h", "5");
-        f.editor.butAdd_Click();
-        f.editor.butAdd_Click();
+        f.editor.add();
+        f.editor.add();
         QCOMPARE(f.file(), "h:5\r\nh:5\r\n");
     }
 
     void modifyReplacesTheSelectedRowInPlace() {
         EditorFixture f;
         f.servers.load(ThreeServers);
-        f.servers.setListIndex(1);
+        f.servers.select(1);
         f.servers.setAddress("new", "9");
-        f.editor.butModify_Click();
+        f.editor.modify();
         QCOMPARE(f.file(), "first:1\r\nnew:9\r\nthird:3\r\n");
-        QCOMPARE(f.servers.ListIndex(), 1);
+        QCOMPARE(f.servers.selectedIndex(), 1);
     }
 
     void removeSelectsTheFollowingRow_data() {
@@ -98,11 +98,11 @@ private Q_SLOTS:
         QFETCH(int, selected);
         EditorFixture f;
         f.servers.load(rows);
-        f.servers.setListIndex(selected);
-        f.editor.butRemove_Click();
+        f.servers.select(selected);
+        f.editor.removeSelected();
         QCOMPARE(f.servers.count(), rows.size() - (selected >= 0 ? 1 : 0));
-        QTEST(f.servers.ListIndex(), "selectedAfter");
-        QTEST(f.servers.txtIP(), "ipAfter");
+        QTEST(f.servers.selectedIndex(), "selectedAfter");
+        QTEST(f.servers.addressHost(), "ipAfter");
         QCOMPARE(f.file().count('\n'), f.servers.count());  // saved even when nothing changed
     }
 
@@ -122,12 +122,12 @@ private Q_SLOTS:
         QFETCH(bool, up);
         EditorFixture f;
         f.servers.load(ThreeServers);
-        f.servers.setListIndex(selected);
-        up ? f.editor.butMoveUp_Click() : f.editor.butMoveDown_Click();
+        f.servers.select(selected);
+        up ? f.editor.moveUp() : f.editor.moveDown();
         QTEST(f.file(), "file");
-        QCOMPARE(f.servers.txtIP(), QStringLiteral("second"));
-        QTEST(f.servers.butMoveUpEnabled(), "moveUp");
-        QTEST(f.servers.butMoveDownEnabled(), "moveDown");
+        QCOMPARE(f.servers.addressHost(), QStringLiteral("second"));
+        QTEST(f.servers.canMoveUp(), "moveUp");
+        QTEST(f.servers.canMoveDown(), "moveDown");
     }
 
     void aFailedSaveIsLoggedAndTheEditKept() {
@@ -136,7 +136,7 @@ private Q_SLOTS:
         QVERIFY(blocker.open(QIODevice::WriteOnly));  // a file where the folder should be
         ServerEditor editor(f.servers, f.log, f.folder.filePath("notafolder/Servers.ini"));
         f.servers.setAddress("h", "5");
-        editor.butAdd_Click();
+        editor.add();
         QCOMPARE(f.servers.count(), 1);
         QCOMPARE(f.log.lines().size(), size_t(1));
         QVERIFY(f.log.lines().front().contains("notafolder/Servers.ini could not be saved - "));

@@ -28,22 +28,22 @@ private Q_SLOTS:
         QFETCH(int, index);
         ServerList list;
         list.load(ThreeServers);
-        QCOMPARE(list.ListIndex(), 0);  // loading selects the first row
+        QCOMPARE(list.selectedIndex(), 0);  // loading selects the first row
         list.setAddress("typed", "7");
-        list.setListIndex(index);
-        QCOMPARE(list.ListIndex(), index < ThreeServers.size() ? index : -1);
-        QTEST(list.txtIP(), "ip");
-        QTEST(list.txtPort(), "port");
-        QTEST(list.butMoveUpEnabled(), "moveUp");
-        QTEST(list.butMoveDownEnabled(), "moveDown");
+        list.select(index);
+        QCOMPARE(list.selectedIndex(), index < ThreeServers.size() ? index : -1);
+        QTEST(list.addressHost(), "ip");
+        QTEST(list.addressPort(), "port");
+        QTEST(list.canMoveUp(), "moveUp");
+        QTEST(list.canMoveDown(), "moveDown");
     }
 
     void removingSelectedLastRowSelectsNothing() {
         ServerList list;
         list.load(ThreeServers);
-        list.setListIndex(2);
+        list.select(2);
         list.remove(2);
-        QCOMPARE(list.ListIndex(), -1);
+        QCOMPARE(list.selectedIndex(), -1);
     }
 
     void holdsAtMostMaxRows() {

@@ -2,21 +2,23 @@
 
 #include "timezone/zonesource.h"
 
-// A zone with fixed offsets; biasAt() answers daylight or standard time as the test sets it.
+// A zone with fixed offsets; offsetAt() answers daylight or standard time as the test sets it.
 class FixedZoneSource final : public ZoneSource {
 public:
-    explicit FixedZoneSource(qint32 bias = 0, qint32 daylightBias = 0)
-        : info_{bias, daylightBias} {}
+    explicit FixedZoneSource(qint32 standardOffset = 0, qint32 daylightShift = 0)
+        : info_{standardOffset, daylightShift} {}
 
-    TimeZoneInformation GetTimeZoneInformation() const override { return info_; }
-    std::optional<qint32> biasAt(const QDateTime&) const override {
-        return daylightNow_ ? info_.Bias + info_.DaylightBias : info_.Bias;
+    ZoneOffsets offsets() const override { return info_; }
+    std::optional<qint32> offsetAt(const QDateTime&) const override {
+        return daylightNow_ ? info_.standardOffset + info_.daylightShift : info_.standardOffset;
     }
 
-    void setInformation(qint32 bias, qint32 daylightBias) { info_ = {bias, daylightBias}; }
+    void setOffsets(qint32 standardOffset, qint32 daylightShift) {
+        info_ = {standardOffset, daylightShift};
+    }
     void setDaylightInForce(bool inForce) { daylightNow_ = inForce; }
 
 private:
-    TimeZoneInformation info_;
+    ZoneOffsets info_;
     bool daylightNow_ = false;
 };

@@ -17,10 +17,10 @@ private Q_SLOTS:
 
     void describesTheZone_data() {
         QTest::addColumn<QByteArray>("zone");
-        QTest::addColumn<int>("bias");
-        QTest::addColumn<int>("daylightBias");
-        QTest::addColumn<int>("januaryBias");
-        QTest::addColumn<int>("julyBias");
+        QTest::addColumn<int>("standardOffset");
+        QTest::addColumn<int>("daylightShift");
+        QTest::addColumn<int>("januaryOffset");
+        QTest::addColumn<int>("julyOffset");
         QTest::addColumn<std::optional<bool>>("daylightInJuly");
         const std::optional<bool> yes = true, no = false, none;
         QTest::newRow("New York") << QByteArray("America/New_York") << 300 << -60 << 300 << 240
@@ -38,10 +38,10 @@ private Q_SLOTS:
         tzset();
         const QDateTime january(QDate(2026, 1, 15), QTime(12, 0), Qt::UTC);
         const QDateTime july(QDate(2026, 7, 15), QTime(12, 0), Qt::UTC);
-        QTEST(source_.GetTimeZoneInformation().Bias, "bias");
-        QTEST(source_.GetTimeZoneInformation().DaylightBias, "daylightBias");
-        QTEST(source_.biasAt(january).value_or(-1), "januaryBias");
-        QTEST(source_.biasAt(july).value_or(-1), "julyBias");
+        QTEST(source_.offsets().standardOffset, "standardOffset");
+        QTEST(source_.offsets().daylightShift, "daylightShift");
+        QTEST(source_.offsetAt(january).value_or(-1), "januaryOffset");
+        QTEST(source_.offsetAt(july).value_or(-1), "julyOffset");
         QTEST(TimeZone(source_, clock_).daylightTimeAt(july), "daylightInJuly");
     }
 

@@ -8,8 +8,8 @@ class TstTimeZone : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void computesFromTheZoneAndNow_data() {
-        QTest::addColumn<int>("bias");
-        QTest::addColumn<int>("daylightBias");
+        QTest::addColumn<int>("standardOffset");
+        QTest::addColumn<int>("daylightShift");
         QTest::addColumn<QDateTime>("localNow");
         QTest::addColumn<QDateTime>("utcStandard");
         QTest::addColumn<QDateTime>("utcDaylight");
@@ -23,15 +23,15 @@ private Q_SLOTS:
             << wallTime(day.addDays(-1), QTime(22, 30));
     }
     void computesFromTheZoneAndNow() {
-        QFETCH(int, bias);
-        QFETCH(int, daylightBias);
+        QFETCH(int, standardOffset);
+        QFETCH(int, daylightShift);
         QFETCH(QDateTime, localNow);
-        const FixedZoneSource zone(bias, daylightBias);
+        const FixedZoneSource zone(standardOffset, daylightShift);
         const FakeClock clock(localNow);
         const TimeZone timeZone(zone, clock);
-        QTEST(timeZone.GetUTCStandardTime(), "utcStandard");
-        QTEST(timeZone.GetUTCDaylightTime(), "utcDaylight");
-        QCOMPARE(timeZone.GetDaylightTotalBias(), bias + daylightBias);
+        QTEST(timeZone.standardUtcNow(), "utcStandard");
+        QTEST(timeZone.daylightUtcNow(), "utcDaylight");
+        QCOMPARE(timeZone.daylightOffset(), standardOffset + daylightShift);
     }
 };
 

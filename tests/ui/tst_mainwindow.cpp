@@ -185,15 +185,15 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(&other));
 
         f.program->engine().startUpdate(QStringLiteral("Tray icon right-clicked:"));
-        f.program->engine().butDisconnect_Click();
+        f.program->engine().cancelUpdate();
         QCOMPARE(f.messages().last(), QStringLiteral("Update cancelled by user."));
 
         f.window().activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&f.window()));
         QCOMPARE(f.window().focusWidget(), update);
-        const int daylight = f.program->settings().chkDaylightSavings;
+        const int daylight = f.program->settings().daylightSaving;
         QTest::keyClick(&f.window(), Qt::Key_Space);
-        QCOMPARE(f.program->settings().chkDaylightSavings, daylight);
+        QCOMPARE(f.program->settings().daylightSaving, daylight);
     }
 
     void controlsHaveNamesForScreenReaders_data() {
@@ -288,7 +288,7 @@ private Q_SLOTS:
 
     void logShowsEachLineWithTheCaretAtTheEnd() {
         auto* log = f.control<QPlainTextEdit>("txtLog");
-        f.program->log().AddLog(QStringLiteral("One more line"));
+        f.program->log().add(QStringLiteral("One more line"));
         QCOMPARE(log->document()->lastBlock().text(), f.program->log().lines().back().chopped(2));
         QVERIFY(log->textCursor().atEnd());
         QCOMPARE(log->blockCount(), int(f.program->log().lines().size()));
@@ -298,15 +298,15 @@ private Q_SLOTS:
     void longLinesWrapInTheLog() {
         auto* log = f.control<QPlainTextEdit>("txtLog");
         for (int line = 0; line < 40; ++line)
-            f.program->log().AddLog(QStringLiteral("Received packet \"%1\" after 3 milliseconds:")
-                                        .arg(QString(300, u'x')));
+            f.program->log().add(QStringLiteral("Received packet \"%1\" after 3 milliseconds:")
+                                     .arg(QString(300, u'x')));
         QCOMPARE(log->horizontalScrollBar()->maximum(), 0);
         QCOMPARE(log->horizontalScrollBar()->value(), 0);
         QCOMPARE(log->verticalScrollBar()->value(), log->verticalScrollBar()->maximum());
     }
 
     void screenshot() {
-        f.program->log().AddLog(QStringLiteral("Screenshot taken."));
+        f.program->log().add(QStringLiteral("Screenshot taken."));
         const QString path = QCoreApplication::applicationDirPath() + "/mainwindow.png";
         QVERIFY(f.window().grab().save(path));
     }

@@ -70,7 +70,7 @@ private Q_SLOTS:
         f.writeFile("Servers.ini", "127.0.0.1:" + silent.portText().toLatin1() + "\r\n");
         DesktopProgram& program = f.launch();
         QSignalSpy ended(&program, &DesktopProgram::ended);
-        program.engine().butUpdate_Click();
+        program.engine().requestUpdate();
         // Counted, not held: with no attempts the run may hang up before the test looks.
         QTRY_VERIFY(silent.connections > 0);
         f.window().close();
