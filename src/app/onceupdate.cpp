@@ -1,16 +1,13 @@
 #include "app/onceupdate.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <cstdio>
 #include <memory>
 
 #include "app/clocksetterchoice.h"
 #include "app/commandline.h"
 #include "common/datafolder.h"
-#include "config/serverlistfile.h"
 #include "config/settings.h"
-#include "config/settingsfile.h"
 #include "engine/clocksetter.h"
 #include "engine/runmessages.h"
 #include "engine/ticker.h"
@@ -51,10 +48,7 @@ int runOnceUpdate(const CommandLine& line, const QString& programFolder) {
     Ticker ticker(engine, clock);
 
     const QString folder = dataFolder(programFolder, line.dataDir);
-    log.add(QStringLiteral("Program launched."));
-    loadSettings(settingsFilePath(folder), settings);
-    engine.keepDaylightOptionInStep(clock.utcNow());
-    servers.load(loadServerList(serverListFilePath(folder)));
+    engine.readAtLaunch(folder);
     if (line.server) {
         const AddressFields address = checkedAddress(*line.server, QStringLiteral("1610"));
         servers.select(-1);

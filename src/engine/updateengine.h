@@ -55,6 +55,10 @@ public:
     // One tick: clock displays, daylight-saving guard, time-outs, schedule.
     void tick();
 
+    // The first steps of a launch, the same for every program: logs the launch, reads the
+    // settings, brings the daylight-saving option in step with the zone, reads the server list.
+    void readAtLaunch(const QString& dataFolder);
+
     // Sets the next scheduled update to now plus the update period (launch, period field left).
     void scheduleNextUpdate();
     // Brings the daylight-saving option in line with the zone's state at a UTC moment.

@@ -3,7 +3,6 @@
 #include <QDateTime>
 #include <QLabel>
 
-#include "common/clock.h"
 #include "config/autostartentry.h"
 #include "config/fieldchecks.h"
 #include "config/serverlistfile.h"
@@ -45,11 +44,7 @@ DesktopProgram::~DesktopProgram() = default;
 void DesktopProgram::startUp() {
     traMain_.show(TrayView::Picture::Idle,
                   QStringLiteral("Quorvel - Launched at ") + log_.timeStamp());
-    log_.add(QStringLiteral("Program launched."));
-    loadSettings(settingsFilePath(parts_.dataFolder), settings_);
-    engine_->keepDaylightOptionInStep(parts_.clock.utcNow());
-    wiring_->showSettings();
-    servers_.load(loadServerList(serverListFilePath(parts_.dataFolder)));
+    engine_->readAtLaunch(parts_.dataFolder);
     if (settings_.minimizeOnLaunch == 1)
         window_->setWindowState(Qt::WindowMinimized);
     settings_.launchAtLogin = parts_.autostart.isEnabled() ? 1 : 0;
