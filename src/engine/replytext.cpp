@@ -25,7 +25,7 @@ void appendShownByte(QString& out, uchar byte) {
     if (byte < 0x20 || byte >= 0x7F)
         out += QStringLiteral("\\x") + QString::number(byte, 16).rightJustified(2, u'0').toUpper();
     else
-        out += QChar(byte);
+        out += QLatin1Char(char(byte));
 }
 }  // namespace
 

@@ -158,7 +158,8 @@ void TrayStatusNotifierTest::quitRunsTheShutDown() {
     launchHidden(program, data, server);
     clickMenuEntry(QStringLiteral("Quit"));
     QVERIFY(program.waitForFinished(10000));
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(program.exitStatus() == QProcess::NormalExit,
+             program.readAllStandardError().right(4000));
     QCOMPARE(program.exitCode(), 0);
     QFile settings(data.filePath("Quorvel.ini"));
     QVERIFY(settings.open(QIODevice::ReadOnly));
