@@ -15,6 +15,7 @@
 #include "config/autostartentry.h"
 #include "engine/clocksetter.h"
 #include "platform/systemclock.h"
+#include "platform/systemclockwatch.h"
 #include "platform/systemzonesource.h"
 #include "ui/desktopprogram.h"
 #include "ui/helplauncher.h"
@@ -71,9 +72,11 @@ int runDesktop(const CommandLine& line, const QString& programFolder) {
     const AutostartEntry autostart;
     const QString givenDataDir =
         line.dataDir.isEmpty() ? QString() : QDir(line.dataDir).absolutePath();
+    SystemClockWatch clockWatch;
     DesktopProgram program({clock, zone, *setter, autostart, folder,
                             launchCommand(QApplication::applicationFilePath(), givenDataDir),
-                            programPictures()});
+                            programPictures(), QLocale::system(),
+                            clockWatch.valid() ? &clockWatch : nullptr});
     QObject::connect(&instance, &SingleInstance::restoreRequested, &program.window(),
                      &MainWindow::restoreFromTray);
 

@@ -12,6 +12,7 @@
 #include "engine/updateengine.h"
 #include "ui/mainwindow.h"
 #include "ui/mainwiring.h"
+#include "ui/tickpace.h"
 
 DesktopProgram::DesktopProgram(const DesktopParts& parts)
     : parts_(parts),
@@ -20,7 +21,7 @@ DesktopProgram::DesktopProgram(const DesktopParts& parts)
       engine_(std::make_unique<UpdateEngine>(EngineParts{parts.clock, parts.zone, parts.clockSetter,
                                                          socket_, traMain_, log_, settings_,
                                                          servers_, parts.locale})),
-      ticker_(std::make_unique<Ticker>(*engine_, parts.clock)),
+      ticker_(std::make_unique<Ticker>(*engine_, parts.clock, parts.clockWatch)),
       window_(std::make_unique<MainWindow>()) {
     window_->setWindowIcon(parts.pictures.idle);
     window_->controls().imgUpdateIcon->setPixmap(parts.pictures.updating.pixmap(32, 32));
@@ -37,6 +38,7 @@ DesktopProgram::DesktopProgram(const DesktopParts& parts)
     connect(engine_.get(), &UpdateEngine::closeRequested, window_.get(), &QWidget::close,
             Qt::QueuedConnection);
     wireTray();
+    new TickPace(*window_, *ticker_);
 }
 
 DesktopProgram::~DesktopProgram() = default;

@@ -6,15 +6,16 @@
 #include <memory>
 
 #include "config/settings.h"
+#include "log/activitylog.h"
 #include "platform/tcptimesocket.h"
 #include "serverlist/servereditor.h"
 #include "serverlist/serverlist.h"
-#include "log/activitylog.h"
 #include "ui/programpictures.h"
 #include "ui/trayicon.h"
 
 class AutostartEntry;
 class Clock;
+class ClockWatch;
 class ClockSetter;
 class MainWindow;
 class MainWiring;
@@ -32,6 +33,8 @@ struct DesktopParts {
     QString launchCommand;  // what the start-up entry launches
     ProgramPictures pictures;
     QLocale locale = QLocale::system();
+    // Reports clock and zone changes, so that the hidden program need not tick each second.
+    ClockWatch* clockWatch = nullptr;
 };
 
 // The desktop program: the main window with its tray icon, the engine behind them, and the

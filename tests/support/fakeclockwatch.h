@@ -1,0 +1,17 @@
+#pragma once
+
+#include "engine/clockwatch.h"
+
+// A clock watch the test drives: it names the zone's next change of offset and reports a
+// change of the clock when told.
+class FakeClockWatch final : public ClockWatch {
+public:
+    std::optional<QDateTime> nextOffsetChange(const QDateTime& utc) const override {
+        if (nextChange.isValid() && nextChange > utc)
+            return nextChange;
+        return std::nullopt;
+    }
+    void reportClockChange() { Q_EMIT clockChanged(); }
+
+    QDateTime nextChange;
+};
