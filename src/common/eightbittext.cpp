@@ -3,14 +3,30 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+TextEncoding encodingOf(const QByteArray& bytes, TextEnd end) {
+    // A stateful decoder holds an incomplete character at the end back instead of calling it an
+    // error; a stateless one calls it one.
+    QStringDecoder decoder(QStringConverter::Utf8, end == TextEnd::Whole
+                                                       ? QStringConverter::Flag::Stateless
+                                                       : QStringConverter::Flag::Default);
+    const QString text = decoder.decode(bytes);  // decodes only when taken as a string
+    return decoder.hasError() ? TextEncoding::Latin1 : TextEncoding::Utf8;
+}
+
+QString decodeText(const QByteArray& bytes, TextEncoding encoding) {
+    return encoding == TextEncoding::Latin1 ? QString::fromLatin1(bytes) : QString::fromUtf8(bytes);
+}
+
+QByteArray encodeText(const QString& text, TextEncoding encoding) {
+    return encoding == TextEncoding::Latin1 ? text.toLatin1() : text.toUtf8();
+}
+
 QString decodeEightBit(const QByteArray& bytes) {
-    QStringDecoder decoder(QStringConverter::System);
-    return decoder.decode(bytes);
+    return decodeText(bytes, encodingOf(bytes));
 }
 
 QByteArray encodeEightBit(const QString& text) {
-    QStringEncoder encoder(QStringConverter::System);
-    return encoder.encode(text);
+    return encodeText(text, TextEncoding::Utf8);
 }
 
 QStringList splitLines(const QString& text) {

@@ -4,7 +4,18 @@
 #include <QString>
 #include <QStringList>
 
-// The data files are text in the system's 8-bit encoding (the locale's).
+// The data files are UTF-8. A file that is not valid UTF-8 is read as Latin-1, one character per
+// byte, and written back the same way, so its bytes survive a load and a save unchanged.
+enum class TextEncoding { Utf8, Latin1 };
+// Whether the bytes are the whole text, or its beginning cut anywhere (an incomplete character
+// at the end is then no fault).
+enum class TextEnd { Whole, Cut };
+
+TextEncoding encodingOf(const QByteArray& bytes, TextEnd end = TextEnd::Whole);
+QString decodeText(const QByteArray& bytes, TextEncoding encoding);
+QByteArray encodeText(const QString& text, TextEncoding encoding);
+
+// Decoded in the encoding the bytes are in; encoded as UTF-8.
 QString decodeEightBit(const QByteArray& bytes);
 QByteArray encodeEightBit(const QString& text);
 

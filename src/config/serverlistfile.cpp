@@ -1,8 +1,11 @@
 #include "config/serverlistfile.h"
 
+#include <QBuffer>
 #include <QFile>
 
 #include "common/eightbittext.h"
+#include "config/fileencoding.h"
+#include "config/linereader.h"
 
 namespace {
 
@@ -46,9 +49,33 @@ QString serverListFilePath(const QString& dataFolder) {
 }
 
 QList<ServerEntry> readServerList(const QByteArray& fileBytes) {
+    QBuffer buffer;
+    buffer.setData(fileBytes);
+    buffer.open(QIODevice::ReadOnly);
+    return readServerList(buffer);
+}
+
+// Two passes over the lines that can hold entries (each line holds at least one): the first
+// judges the encoding, the second reads the entries.
+QList<ServerEntry> readServerList(QIODevice& device, TextEncoding* encoding) {
+    const qint64 start = device.pos();
+    TextEncoding found = TextEncoding::Utf8;
+    {
+        LineReader lines(device, MaxServerLineBytes);
+        for (int count = 0; count < MaxServerEntries && found == TextEncoding::Utf8; ++count) {
+            const std::optional<QByteArray> line = lines.next();
+            if (!line)
+                break;
+            found = encodingOf(*line, lines.lastWasCut() ? TextEnd::Cut : TextEnd::Whole);
+        }
+    }
+    if (encoding)
+        *encoding = found;
+    device.seek(start);
     QList<ServerEntry> entries;
-    for (const QString& line : splitLines(decodeEightBit(fileBytes))) {
-        for (const QString& field : fieldsOfLine(line)) {
+    LineReader lines(device, MaxServerLineBytes);
+    while (const std::optional<QByteArray> line = lines.next()) {
+        for (const QString& field : fieldsOfLine(decodeText(*line, found))) {
             if (entries.size() == MaxServerEntries)
                 return entries;
             entries.append(entryOfField(field));
@@ -57,20 +84,23 @@ QList<ServerEntry> readServerList(const QByteArray& fileBytes) {
     return entries;
 }
 
-QByteArray serverListFileBytes(const QList<ServerEntry>& entries) {
+QByteArray serverListFileBytes(const QList<ServerEntry>& entries, TextEncoding encoding) {
     QString text;
     for (const ServerEntry& entry : entries)
         text += trimSpaces(entry.host) + u':' + trimSpaces(entry.port) + QStringLiteral("\r\n");
-    return encodeEightBit(text);
+    return encodeText(text, encoding);
 }
 
 QList<ServerEntry> loadServerList(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    return readServerList(file.readAll());
+    TextEncoding encoding = TextEncoding::Utf8;
+    QList<ServerEntry> entries = readServerList(file, &encoding);
+    rememberEncoding(path, encoding);
+    return entries;
 }
 
 SaveResult saveServerList(const QString& path, const QList<ServerEntry>& entries) {
-    return saveFileAtomically(path, serverListFileBytes(entries));
+    return saveFileAtomically(path, serverListFileBytes(entries, rememberedEncoding(path)));
 }

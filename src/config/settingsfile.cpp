@@ -6,6 +6,7 @@
 
 #include "common/eightbittext.h"
 #include "common/leadingnumber.h"
+#include "config/fileencoding.h"
 #include "config/serverrow.h"
 
 namespace {
@@ -91,7 +92,11 @@ QString settingsFilePath(const QString& dataFolder) {
 }
 
 void readSettings(const QByteArray& fileBytes, Settings& settings) {
-    for (const QString& text : splitLines(decodeEightBit(fileBytes))) {
+    readSettings(fileBytes, encodingOf(fileBytes), settings);
+}
+
+void readSettings(const QByteArray& fileBytes, TextEncoding encoding, Settings& settings) {
+    for (const QString& text : splitLines(decodeText(fileBytes, encoding))) {
         const QString lowerCase = text.toLower();
         const SettingsLine* line = lineWithKey(lowerCase);
         if (line && !applyValue(*line, lowerCase.mid(line->key.size()), settings))
@@ -99,22 +104,26 @@ void readSettings(const QByteArray& fileBytes, Settings& settings) {
     }
 }
 
-QByteArray settingsFileBytes(const Settings& settings) {
+QByteArray settingsFileBytes(const Settings& settings, TextEncoding encoding) {
     QString text;
     for (const SettingsLine& line : Lines) {
         const QString value =
             line.text ? settings.*line.text : QString::number(settings.*line.check);
         text += line.key + value + QStringLiteral("\r\n");
     }
-    return encodeEightBit(text);
+    return encodeText(text, encoding);
 }
 
 void loadSettings(const QString& path, Settings& settings) {
     QFile file(path);
-    if (file.open(QIODevice::ReadOnly))
-        readSettings(file.readAll(), settings);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QByteArray bytes = file.read(MaxSettingsBytes);
+    const TextEncoding encoding = encodingOf(bytes, file.atEnd() ? TextEnd::Whole : TextEnd::Cut);
+    rememberEncoding(path, encoding);
+    readSettings(bytes, encoding, settings);
 }
 
 SaveResult saveSettings(const QString& path, const Settings& settings) {
-    return saveFileAtomically(path, settingsFileBytes(settings));
+    return saveFileAtomically(path, settingsFileBytes(settings, rememberedEncoding(path)));
 }
