@@ -16,7 +16,7 @@
 
 DesktopProgram::DesktopProgram(const DesktopParts& parts)
     : parts_(parts),
-      log_(parts.clock, ActivityLog::DefaultKeptLines, parts.locale),
+      log_(parts.clock, 0, parts.locale),  // the window's log box keeps the lines
       editor_(servers_, log_, serverListFilePath(parts.dataFolder)),
       engine_(std::make_unique<UpdateEngine>(EngineParts{parts.clock, parts.zone, parts.clockSetter,
                                                          socket_, traMain_, log_, settings_,

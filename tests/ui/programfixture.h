@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFile>
+#include <QPlainTextEdit>
 #include <QStringList>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
@@ -49,11 +50,12 @@ struct ProgramFixture {
         return window().findChild<T*>(QString::fromLatin1(name));
     }
 
-    // The logged messages, without time stamps and line ends.
+    // The logged messages as the window's log box holds them, without time stamps.
     QStringList messages() const {
         QStringList all;
-        for (const QString& line : program->log().lines())
-            all.append(line.section(QStringLiteral("]  "), 1).chopped(2));
+        const QString text = control<QPlainTextEdit>("txtLog")->toPlainText();
+        for (const QString& line : text.split(u'\n', Qt::SkipEmptyParts))
+            all.append(line.section(QStringLiteral("]  "), 1));
         return all;
     }
 };
