@@ -113,6 +113,7 @@ public:
         patience.start();
         while (!trayHostRunning() && patience.elapsed() < 10000)
             QThread::msleep(20);
+        QThread::msleep(1000);  // the host takes the tray's selection a little after
         clock_.start();
         process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process_.start(QStringLiteral(QUORVEL_PATH),

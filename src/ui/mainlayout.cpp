@@ -164,6 +164,8 @@ void nameForScreenReaders(const MainControls& c) {
     c.txtUTCTime->setAccessibleName(QStringLiteral("UTC time"));
     c.txtYourTime->setAccessibleName(QStringLiteral("Your time"));
     c.lstServers->setAccessibleName(QStringLiteral("Servers"));
+    // One line per row in one font: rows need not be measured one by one (32,767 of them).
+    c.lstServers->setUniformItemSizes(true);
     c.txtLog->setAccessibleName(QStringLiteral("Log"));
     c.txtTimes->setAccessibleName(QStringLiteral("Update every … hours"));
 }

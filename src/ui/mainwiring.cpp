@@ -173,8 +173,11 @@ void MainWiring::onButton(QPushButton* button, std::function<void()> action) {
 void MainWiring::showRows() {
     const QSignalBlocker blocker(c_.lstServers);
     c_.lstServers->clear();
+    QStringList rows;  // added at once: one insertion into the list's model, not one a row
+    rows.reserve(m_.servers.count());
     for (int index = 0; index < m_.servers.count(); ++index)
-        c_.lstServers->addItem(m_.servers.row(index));
+        rows.append(m_.servers.row(index));
+    c_.lstServers->addItems(rows);
     showSelection();
 }
 
