@@ -4,9 +4,21 @@
 #include <QWidget>
 
 #include "engine/ticker.h"
+#include "platform/workingset.h"
+
+namespace {
+// Long enough for the hiding itself, and its repaints, to be over.
+constexpr int TrimDelayMs = 2000;
+}  // namespace
 
 TickPace::TickPace(QWidget& window, Ticker& ticker)
     : QObject(&ticker), window_(window), ticker_(ticker) {
+    trim_.setSingleShot(true);
+    trim_.setInterval(TrimDelayMs);
+    connect(&trim_, &QTimer::timeout, this, [this] {
+        if (!displaysShown())
+            trimWorkingSet();
+    });
     window.installEventFilter(this);
     follow();
 }
@@ -19,6 +31,15 @@ bool TickPace::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
+bool TickPace::displaysShown() const {
+    return window_.isVisible() && !window_.isMinimized();
+}
+
 void TickPace::follow() {
-    ticker_.setDisplaysShown(window_.isVisible() && !window_.isMinimized());
+    const bool shown = displaysShown();
+    ticker_.setDisplaysShown(shown);
+    if (shown)
+        trim_.stop();
+    else if (window_.testAttribute(Qt::WA_WState_Created) && !trim_.isActive())
+        trim_.start();
 }
