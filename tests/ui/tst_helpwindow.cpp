@@ -27,7 +27,6 @@ private Q_SLOTS:
     void advertOpensTheWebPage();
     void bannerHasANameForScreenReaders();
     void helpAgainKeepsTheWindow();
-    void screenshot();
 
 private:
     void writeReadme(const QByteArray& bytes);
@@ -142,15 +141,6 @@ void TstHelpWindow::helpAgainKeepsTheWindow() {
     first->close();
     QTRY_VERIFY(first.isNull());
     QCOMPARE(text(launcher_->show()), QStringLiteral("Changed\n"));
-}
-
-void TstHelpWindow::screenshot() {
-    // The project's own read-me, as a user sees it.
-    HelpLauncher launcher(QStringLiteral(README_FOLDER));
-    HelpWindow* window = launcher.show();
-    QVERIFY(QTest::qWaitForWindowExposed(window));
-    QVERIFY(!window->findChild<QPlainTextEdit*>()->toPlainText().isEmpty());
-    QVERIFY(window->grab().save(QStringLiteral(SCREENSHOT_FILE)));
 }
 
 QTEST_MAIN(TstHelpWindow)
