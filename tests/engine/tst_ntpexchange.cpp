@@ -22,6 +22,7 @@ private Q_SLOTS:
     void strayDatagramsAreDroppedUnseen();
     void silenceIsRetriedOnlyAfterTheReplyWait();
     void slowRoundTripIsRejected();
+    void lookUpIsBoundByTheConnectWait();
 
 private:
     using Answer = ScriptedNtpServer::Answer;
@@ -265,6 +266,18 @@ void NtpExchangeTest::slowRoundTripIsRejected() {
                      "seconds, round trip 300 milliseconds:",
                      "Packet was too late - packet rejected.", "Update failed too many times."}));
     QVERIFY(f.setter.changes.isEmpty());
+}
+
+// A name that is never found leaves the run to its connect wait, as a silent TCP server does.
+void NtpExchangeTest::lookUpIsBoundByTheConnectWait() {
+    EngineFixture f;
+    f.useServers({{QStringLiteral("no-such-host.invalid"), QStringLiteral("123")}});
+    f.engine.requestUpdate();
+    f.tickAfter(5999);
+    QCOMPARE(f.lastMessage(), QStringLiteral("Attempted to connect to no-such-host.invalid:123:"));
+    f.tickAfter(1);
+    QCOMPARE(f.lastMessage(), QStringLiteral("Connection timed out."));
+    QVERIFY(f.engine.isIdle());
 }
 
 QTEST_GUILESS_MAIN(NtpExchangeTest)
