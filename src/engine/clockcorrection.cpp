@@ -69,7 +69,10 @@ void UpdateEngine::finishCorrection(const ClockSetting& setting, const ClockSetR
         return;
     }
     clockSetSinceLastTick_ = !parts_.clockSetter.isDryRun();
-    logCorrection(setting.oldLocal, setting.newLocal);
+    if (setting.ntpOffsetNs)
+        logNtpCorrection(setting);
+    else
+        logCorrection(setting.oldLocal, setting.newLocal);
     endUpdate(RunMessage::LastUpdated);
     selectFirstServer();
     if (parts_.settings.closeAfterUpdate == 1)

@@ -6,10 +6,11 @@
 #include <memory>
 
 #include "config/settings.h"
+#include "log/activitylog.h"
 #include "platform/tcptimesocket.h"
+#include "platform/udptimesocket.h"
 #include "serverlist/servereditor.h"
 #include "serverlist/serverlist.h"
-#include "log/activitylog.h"
 #include "ui/programpictures.h"
 #include "ui/trayicon.h"
 
@@ -66,6 +67,7 @@ private:
 
     DesktopParts parts_;
     TcpTimeSocket socket_;
+    UdpTimeSocket ntpSocket_;
     TrayIcon traMain_;
     ActivityLog log_;
     Settings settings_;
