@@ -29,8 +29,6 @@ private Q_SLOTS:
     void onlyTheRestoreRequestRestores_data();
     void onlyTheRestoreRequestRestores();
     void missingFolderIsCreatedForTheLock();
-    void releasedFolderIsTakenAgain();
-    void leftoverSocketFileIsReplaced();
     void folderWithoutLockStillFindsTheRunningCopy();
 };
 
@@ -178,34 +176,6 @@ void SingleInstanceTest::missingFolderIsCreatedForTheLock() {
     QVERIFY(QFileInfo::exists(folder + QStringLiteral("/Quorvel.lock")));
     SingleInstance later(folder);
     QCOMPARE(later.claim(), SingleInstance::Claim::HeldByOther);
-}
-
-void SingleInstanceTest::releasedFolderIsTakenAgain() {
-    QTemporaryDir folder;
-    SingleInstance first(folder.path());
-    QCOMPARE(first.claim(), SingleInstance::Claim::Held);
-    first.release();
-    QVERIFY(!QFileInfo::exists(first.lockFilePath()));
-    SingleInstance next(folder.path());
-    QCOMPARE(next.claim(), SingleInstance::Claim::Held);
-    QCOMPARE(next.listenError(), QString());
-}
-
-void SingleInstanceTest::leftoverSocketFileIsReplaced() {
-    QTemporaryDir folder;
-    // What a copy that crashed leaves in the temporary folder.
-    QFile leftover(QDir::temp().filePath(SingleInstance::serverName(folder.path())));
-    QVERIFY(leftover.open(QIODevice::WriteOnly));
-    leftover.close();
-
-    SingleInstance first(folder.path());
-    QCOMPARE(first.claim(), SingleInstance::Claim::Held);
-    QCOMPARE(first.listenError(), QString());
-    QSignalSpy restored(&first, &SingleInstance::restoreRequested);
-    SingleInstance later(folder.path());
-    QCOMPARE(later.claim(), SingleInstance::Claim::HeldByOther);
-    QVERIFY(later.askToRestore(1s));
-    QTRY_COMPARE(restored.size(), 1);
 }
 
 void SingleInstanceTest::folderWithoutLockStillFindsTheRunningCopy() {
