@@ -30,15 +30,8 @@ void UpdateEngine::correctClockBy(qint64 offsetNs) {
     const ClockSetting setting{wholeSecond(presentLocal), wholeSecond(newLocal), offsetNs};
     // The conversation is over: no later datagram may disturb the setting of the clock.
     parts_.ntpSocket.close();
-    const std::optional<ClockSetResult> result = parts_.clockSetter.setClock(
-        {instant, roundedQuotient(offsetNs, NsPerUs), int(instantUs - instantMs * 1000)});
-    if (result) {
-        finishCorrection(setting, *result);
-        return;
-    }
-    runState_ = RunState::SettingClock;
-    settingClock_ = setting;
-    clockAnswerOutstanding_ = true;
+    setClock(setting,
+             {instant, roundedQuotient(offsetNs, NsPerUs), int(instantUs - instantMs * 1000)});
 }
 
 void UpdateEngine::logNtpCorrection(const ClockSetting& setting) {

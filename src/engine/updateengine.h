@@ -16,6 +16,7 @@ class ServerList;
 class TimeSocket;
 class TrayView;
 class ZoneSource;
+struct ClockChange;
 struct ClockSetResult;
 struct NtpReply;
 struct Settings;
@@ -118,6 +119,7 @@ private:
     };
     void correctClock(const QByteArray& reply);
     void clockSetAnswered(const ClockSetResult& result);
+    void setClock(const ClockSetting& setting, const ClockChange& change);
     void finishCorrection(const ClockSetting& setting, const ClockSetResult& result);
     void logCorrection(const QDateTime& oldLocal, const QDateTime& newLocal);
     void selectFirstServer();
