@@ -17,6 +17,7 @@
 #include "platform/systemclock.h"
 #include "platform/systemzonesource.h"
 #include "platform/tcptimesocket.h"
+#include "platform/udptimesocket.h"
 #include "serverlist/addresschecks.h"
 #include "serverlist/serverlist.h"
 
@@ -39,12 +40,13 @@ int runOnceUpdate(const CommandLine& line, const QString& programFolder) {
     SystemZoneSource zone(clock);
     const std::unique_ptr<ClockSetter> setter = chooseClockSetter(line.dryRun);
     TcpTimeSocket socket;
+    UdpTimeSocket ntpSocket;
     NoTray tray;
     ActivityLog log(clock, 0);  // streamed, not kept: memory does not grow with the log
     QObject::connect(&log, &ActivityLog::lineAdded, &writeLine);
     Settings settings;
     ServerList servers;
-    UpdateEngine engine({clock, zone, *setter, socket, tray, log, settings, servers});
+    UpdateEngine engine({clock, zone, *setter, socket, ntpSocket, tray, log, settings, servers});
     Ticker ticker(engine, clock);
 
     const QString folder = dataFolder(programFolder, line.dataDir);

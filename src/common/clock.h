@@ -15,4 +15,8 @@ public:
     virtual qint64 monotonicMs() const = 0;
     // Like monotonicMs(), but it goes on counting while the system sleeps.
     virtual qint64 boottimeMs() const = 0;
+    // The same two clocks in nanoseconds, for NTP's timestamps. A clock that keeps only
+    // milliseconds reads them whole.
+    virtual qint64 utcNowNs() const { return utcNow().toMSecsSinceEpoch() * 1000000; }
+    virtual qint64 monotonicNs() const { return monotonicMs() * 1000000; }
 };

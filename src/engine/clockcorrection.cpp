@@ -38,8 +38,12 @@ void UpdateEngine::correctClock(const QByteArray& reply) {
         setting.newLocal.addSecs(qint64(zoneOffset) * 60).addMSecs(MidSecondMs);
     // The conversation is over: no later reply or hang-up may disturb the setting of the clock.
     parts_.socket.close();
-    const std::optional<ClockSetResult> result =
-        parts_.clockSetter.setClock({instant, presentUtc.msecsTo(instant) * 1000});
+    setClock(setting, {instant, presentUtc.msecsTo(instant) * 1000});
+}
+
+// Hands the change to the clock setter; a setter that answers later leaves the run waiting.
+void UpdateEngine::setClock(const ClockSetting& setting, const ClockChange& change) {
+    const std::optional<ClockSetResult> result = parts_.clockSetter.setClock(change);
     if (result) {
         finishCorrection(setting, *result);
         return;
@@ -69,7 +73,10 @@ void UpdateEngine::finishCorrection(const ClockSetting& setting, const ClockSetR
         return;
     }
     clockSetSinceLastTick_ = !parts_.clockSetter.isDryRun();
-    logCorrection(setting.oldLocal, setting.newLocal);
+    if (setting.ntpOffsetNs)
+        logNtpCorrection(setting);
+    else
+        logCorrection(setting.oldLocal, setting.newLocal);
     endUpdate(RunMessage::LastUpdated);
     selectFirstServer();
     if (parts_.settings.closeAfterUpdate == 1)

@@ -10,6 +10,7 @@
 struct ClockChange {
     QDateTime instantUtc;   // the UTC instant the clock is to hold, to the millisecond
     qint64 correctionUs{};  // instantUtc minus the present UTC instant, in microseconds
+    int instantExtraUs{};   // microseconds past instantUtc's millisecond (0-999), from NTP
 };
 
 struct ClockSetResult {

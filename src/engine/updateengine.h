@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QLocale>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <optional>
 
@@ -15,7 +16,9 @@ class ServerList;
 class TimeSocket;
 class TrayView;
 class ZoneSource;
+struct ClockChange;
 struct ClockSetResult;
+struct NtpReply;
 struct Settings;
 
 // Everything the engine works with, owned by whoever runs it (the window, or the command line).
@@ -23,7 +26,8 @@ struct EngineParts {
     const Clock& clock;
     const ZoneSource& zone;
     ClockSetter& clockSetter;
-    TimeSocket& socket;
+    TimeSocket& socket;     // the line protocol over TCP
+    TimeSocket& ntpSocket;  // NTP over UDP, for rows on port 123
     TrayView& tray;
     ActivityLog& log;
     Settings& settings;   // the options as their fields hold them
@@ -95,7 +99,8 @@ Q_SIGNALS:
     void closeRequested();
 
 private:
-    enum class RunStart { Started, FailedAtOnce, Refused };
+    // ShunnedByServer: the server refused us for good earlier in this walk.
+    enum class RunStart { Started, FailedAtOnce, Refused, ShunnedByServer };
 
     RunStart startRun();
     void walkFromSelectedRow();
@@ -110,12 +115,24 @@ private:
     struct ClockSetting {
         QDateTime oldLocal;
         QDateTime newLocal;
+        std::optional<qint64> ntpOffsetNs = std::nullopt;  // NTP: the exact size, shown
     };
     void correctClock(const QByteArray& reply);
     void clockSetAnswered(const ClockSetResult& result);
+    void setClock(const ClockSetting& setting, const ClockChange& change);
     void finishCorrection(const ClockSetting& setting, const ClockSetResult& result);
     void logCorrection(const QDateTime& oldLocal, const QDateTime& newLocal);
     void selectFirstServer();
+
+    // NTP, for rows on port 123 (ntpexchange.cpp, ntpcorrection.cpp).
+    TimeSocket& runSocket() const { return ntp_ ? parts_.ntpSocket : parts_.socket; }
+    QString serverAddress() const;
+    bool sendNtpQuery();
+    void onNtpServerFound();
+    void onNtpReply(const QByteArray& datagram);
+    void judgeNtpReply(const NtpReply& reply, qint64 offsetNs, qint64 roundTripMs);
+    void correctClockBy(qint64 offsetNs);
+    void logNtpCorrection(const ClockSetting& setting);
 
     void guardDaylightSaving(const QDateTime& shown, qint64 bootMs);
     void setDaylightOption(int state);
@@ -148,6 +165,17 @@ private:
     QString yourTimeText_;
     QString utcTimeText_;
     QString lastEndMessage_;
+
+    // The run under way speaks NTP, and its latest request: the random transmit timestamp a
+    // reply must echo, and when it went out (T1) by the realtime and the monotonic clock.
+    bool ntp_ = false;
+    struct NtpQuery {
+        quint64 transmitBits = 0;
+        qint64 sentUnixNs = 0;
+        qint64 sentMonotonicNs = 0;
+    } ntpQuery_;
+    // Servers that told us to stop (RATE, DENY, RSTR): not asked again until the next walk.
+    QSet<QString> shunningServers_;
 
     qint64 walkStartedAt_ = 0;
     int wrapsDone_ = 0;

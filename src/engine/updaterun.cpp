@@ -10,6 +10,7 @@
 #include "config/fieldchecks.h"
 #include "config/settings.h"
 #include "engine/clocksetter.h"
+#include "engine/ntp/ntpport.h"
 #include "engine/runmessages.h"
 #include "engine/timesocket.h"
 #include "engine/trayview.h"
@@ -27,6 +28,8 @@ UpdateEngine::UpdateEngine(const EngineParts& parts, QObject* parent)
     connect(&parts_.socket, &TimeSocket::connected, this, &UpdateEngine::onConnected);
     connect(&parts_.socket, &TimeSocket::dataArrived, this, &UpdateEngine::onDataArrived);
     connect(&parts_.socket, &TimeSocket::connectionLost, this, &UpdateEngine::onConnectionLost);
+    connect(&parts_.ntpSocket, &TimeSocket::connected, this, &UpdateEngine::onNtpServerFound);
+    connect(&parts_.ntpSocket, &TimeSocket::dataArrived, this, &UpdateEngine::onNtpReply);
     connect(&parts_.clockSetter, &ClockSetter::finished, this, &UpdateEngine::clockSetAnswered);
 }
 
@@ -53,14 +56,18 @@ void UpdateEngine::beginUpdate() {
     pendingWrapAt_.reset();
     walkStartedAt_ = parts_.clock.monotonicMs();
     wrapsDone_ = 0;
+    shunningServers_.clear();
     walkFromSelectedRow();
 }
 
 // Begins runs down the list until one is under way or the walk has ended. A loop, so that a
 // long list of servers that all fail at once cannot exhaust the stack.
 void UpdateEngine::walkFromSelectedRow() {
-    while (startRun() == RunStart::FailedAtOnce) {
-        if (!handOver(RunMessage::ConnectionFailed))
+    for (RunStart start = startRun();
+         start == RunStart::FailedAtOnce || start == RunStart::ShunnedByServer;
+         start = startRun()) {
+        if (!handOver(start == RunStart::ShunnedByServer ? RunMessage::ServerRefused
+                                                         : RunMessage::ConnectionFailed))
             break;
     }
     nextUpdate_ = nowPlusUpdatePeriod();
@@ -80,8 +87,11 @@ UpdateEngine::RunStart UpdateEngine::startRun() {
     attempt_ = 0;
     parts_.log.add(QStringLiteral("Attempted to connect to ") + servers.addressHost() + u':' +
                    servers.addressPort() + u':');
-    const bool requested =
-        parts_.socket.connectTo(servers.addressHost(), leadingNumber(servers.addressPort()));
+    const double port = leadingNumber(servers.addressPort());
+    ntp_ = speaksNtp(port);
+    if (ntp_ && shunningServers_.contains(serverAddress()))
+        return RunStart::ShunnedByServer;
+    const bool requested = runSocket().connectTo(servers.addressHost(), port);
     timeMarkMs_ = parts_.clock.monotonicMs();
     runState_ = RunState::Connecting;
     Q_EMIT runStateChanged();
@@ -101,7 +111,7 @@ void UpdateEngine::queryServer() {
     }
     parts_.log.add(QStringLiteral("Queried server for time - attempt %1:").arg(attempt_));
     // A failed send leaves the mark and the state as they were, so the next tick tries again.
-    if (!parts_.socket.send(query))
+    if (!(ntp_ ? sendNtpQuery() : parts_.socket.send(query)))
         return;
     timeMarkMs_ = parts_.clock.monotonicMs();
     runState_ = RunState::AwaitingReply;
@@ -139,6 +149,7 @@ void UpdateEngine::endUpdate(const QString& message) {
     settingClock_.reset();
     pendingWrapAt_.reset();
     parts_.socket.close();
+    parts_.ntpSocket.close();
     if (message != RunMessage::LastUpdated)
         parts_.log.add(message + u'.');
     lastEndMessage_ = message;

@@ -15,7 +15,8 @@ std::optional<ClockSetResult> DirectClockSetter::setClock(const ClockChange& cha
     const qint64 ms = change.instantUtc.isValid() ? change.instantUtc.toMSecsSinceEpoch() : -1;
     if (ms < 0)
         return refusal(EINVAL);
-    const timespec target{time_t(ms / 1000), long(ms % 1000) * 1000000};
+    const timespec target{time_t(ms / 1000),
+                          long(ms % 1000) * 1000000 + long(change.instantExtraUs) * 1000};
     if (clock_settime(CLOCK_REALTIME, &target) != 0)
         return refusal(errno);
     return ClockSetResult{true, {}};

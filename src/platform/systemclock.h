@@ -9,4 +9,6 @@ public:
     QDateTime utcNow() const override;
     qint64 monotonicMs() const override;
     qint64 boottimeMs() const override;
+    qint64 utcNowNs() const override;
+    qint64 monotonicNs() const override;
 };

@@ -19,8 +19,8 @@ DesktopProgram::DesktopProgram(const DesktopParts& parts)
       log_(parts.clock, 0, parts.locale),  // the window's log box keeps the lines
       editor_(servers_, log_, serverListFilePath(parts.dataFolder)),
       engine_(std::make_unique<UpdateEngine>(EngineParts{parts.clock, parts.zone, parts.clockSetter,
-                                                         socket_, traMain_, log_, settings_,
-                                                         servers_, parts.locale})),
+                                                         socket_, ntpSocket_, traMain_, log_,
+                                                         settings_, servers_, parts.locale})),
       ticker_(std::make_unique<Ticker>(*engine_, parts.clock, parts.clockWatch)),
       window_(std::make_unique<MainWindow>()) {
     window_->setWindowIcon(parts.pictures.idle);

@@ -8,6 +8,7 @@
 #include "config/settings.h"
 #include "log/activitylog.h"
 #include "platform/tcptimesocket.h"
+#include "platform/udptimesocket.h"
 #include "serverlist/servereditor.h"
 #include "serverlist/serverlist.h"
 #include "ui/programpictures.h"
@@ -69,6 +70,7 @@ private:
 
     DesktopParts parts_;
     TcpTimeSocket socket_;
+    UdpTimeSocket ntpSocket_;
     TrayIcon traMain_;
     ActivityLog log_;
     Settings settings_;

@@ -16,7 +16,6 @@ private Q_SLOTS:
     void updatesAgainstReferenceServer();
     void misbehavingServerGetsTruthfulLog_data();
     void misbehavingServerGetsTruthfulLog();
-    void floodingServerCannotForgeOrGrow();
     void emptyListFailsAtOnce();
     void usageErrorsStopBeforeAnything_data();
     void usageErrorsStopBeforeAnything();
@@ -125,22 +124,6 @@ void OnceUpdateTest::misbehavingServerGetsTruthfulLog_data() {
                           << QStringList{"Packet was reply to attempt 1 - delay was unacceptable.",
                                          "Packet was reply to attempt 2 - delay was unacceptable.",
                                          "Update failed too many times."};
-    QTest::newRow("expired") << ScriptedServer::Script([](QTcpSocket& c, const QByteArray& q) {
-        if (q == "2") {
-            c.write("1:" + GoodTime);
-            later(c, 50, "2:" + GoodTime);
-        }
-    }) << 0
-                             << QStringList{
-                                    "Did not receive reply to attempt 1 after 500 milliseconds.",
-                                    "Packet was reply to attempt 1, but it has expired.",
-                                    "Packet was reply to attempt 2 - packet accepted:"};
-    QTest::newRow("erroneous") << ScriptedServer::Script([](QTcpSocket& c, const QByteArray&) {
-        c.write("time?");
-        later(c, 50, "1:" + GoodTime);
-    }) << 0
-                               << QStringList{"Packet was erroneous.",
-                                              "Packet was reply to attempt 1 - packet accepted:"};
     QTest::newRow("split") << ScriptedServer::Script([](QTcpSocket& c, const QByteArray& q) {
         if (q == "1") {
             c.write("1:06Dec");
@@ -153,16 +136,6 @@ void OnceUpdateTest::misbehavingServerGetsTruthfulLog_data() {
                                   "Date and time in packet could not be read.",
                                   "Queried server for time - attempt 2:", "Packet was erroneous.",
                                   "Packet was reply to attempt 2 - packet accepted:"};
-    QTest::newRow("unreadable date")
-        << ScriptedServer::Script([](QTcpSocket& c, const QByteArray& q) {
-               c.write(q == "1" ? "1:99Zzz99999999" : "2:" + GoodTime);
-           })
-        << 0
-        << QStringList{"Date and time in packet could not be read.",
-                       "Packet was reply to attempt 2 - packet accepted:"};
-    QTest::newRow("closes") << ScriptedServer::Script([](QTcpSocket& c, const QByteArray&) {
-        c.disconnectFromHost();
-    }) << 1 << QStringList{"Queried server for time - attempt 1:", "Connection lost."};
     QTest::newRow("silent") << ScriptedServer::Script() << 1
                             << QStringList{
                                    "Did not receive reply to attempt 1 after 500 milliseconds.",
@@ -185,21 +158,6 @@ void OnceUpdateTest::misbehavingServerGetsTruthfulLog() {
         QVERIFY2(at >= 0, qPrintable(message + "\n--- log:\n" + run.messages.join(u'\n')));
         from = at + 1;
     }
-}
-
-void OnceUpdateTest::floodingServerCannotForgeOrGrow() {
-    ScriptedServer flooding([](QTcpSocket& c, const QByteArray& q) {
-        if (q == "1")
-            c.write(QByteArray(1 << 20, '\x1b') +
-                    "\r\n[00:00:00]  *System clock updated to x*\r\n");
-    });
-    const Outcome run = runQuorvel(
-        {"--once", "--dry-run", "--server", server(flooding), "--data-dir", dataDir_.path()});
-    QCOMPARE(run.exitCode, 1);
-    QCOMPARE(run.messages.filter(QStringLiteral("UNSTAMPED")), QStringList());
-    for (const QString& message : run.messages)
-        QVERIFY2(!message.startsWith(u'*'), qPrintable(message));
-    QCOMPARE(run.messages.last(), QStringLiteral("Update failed too many times."));
 }
 
 void OnceUpdateTest::emptyListFailsAtOnce() {

@@ -26,15 +26,10 @@ private Q_SLOTS:
     void nameFitsAnySocketPath();
     void claimFollowsTheLockFile_data();
     void claimFollowsTheLockFile();
-    void laterLaunchRestoresTheHolder();
     void onlyTheRestoreRequestRestores_data();
     void onlyTheRestoreRequestRestores();
-    void differentFoldersAreIndependent();
     void missingFolderIsCreatedForTheLock();
-    void releasedFolderIsTakenAgain();
-    void leftoverSocketFileIsReplaced();
     void folderWithoutLockStillFindsTheRunningCopy();
-    void silentHolderIsGivenUpOn();
 };
 
 namespace {
@@ -144,21 +139,6 @@ void SingleInstanceTest::claimFollowsTheLockFile() {
     other.waitForFinished();
 }
 
-void SingleInstanceTest::laterLaunchRestoresTheHolder() {
-    QTemporaryDir folder;
-    SingleInstance first(folder.path());
-    QCOMPARE(first.claim(), SingleInstance::Claim::Held);
-    QCOMPARE(first.listenError(), QString());
-    QSignalSpy restored(&first, &SingleInstance::restoreRequested);
-
-    SingleInstance later(folder.path());
-    QCOMPARE(later.claim(), SingleInstance::Claim::HeldByOther);
-    QVERIFY(later.askToRestore(1s));
-    QTRY_COMPARE(restored.size(), 1);
-    QVERIFY(later.askToRestore(1s));
-    QTRY_COMPARE(restored.size(), 2);
-}
-
 void SingleInstanceTest::onlyTheRestoreRequestRestores_data() {
     QTest::addColumn<QByteArray>("message");
     QTest::addColumn<int>("restores");
@@ -188,24 +168,6 @@ void SingleInstanceTest::onlyTheRestoreRequestRestores() {
     QCOMPARE(restored.size(), restores);
 }
 
-void SingleInstanceTest::differentFoldersAreIndependent() {
-    QTemporaryDir one;
-    QTemporaryDir two;
-    SingleInstance first(one.path());
-    SingleInstance second(two.path());
-    QCOMPARE(first.claim(), SingleInstance::Claim::Held);
-    QCOMPARE(second.claim(), SingleInstance::Claim::Held);
-    QSignalSpy firstRestored(&first, &SingleInstance::restoreRequested);
-    QSignalSpy secondRestored(&second, &SingleInstance::restoreRequested);
-
-    SingleInstance later(two.path());
-    QCOMPARE(later.claim(), SingleInstance::Claim::HeldByOther);
-    QVERIFY(later.askToRestore(1s));
-    QTRY_COMPARE(secondRestored.size(), 1);
-    QTest::qWait(50);
-    QCOMPARE(firstRestored.size(), 0);
-}
-
 void SingleInstanceTest::missingFolderIsCreatedForTheLock() {
     QTemporaryDir root;
     const QString folder = root.filePath(QStringLiteral("config/quorvel"));
@@ -214,34 +176,6 @@ void SingleInstanceTest::missingFolderIsCreatedForTheLock() {
     QVERIFY(QFileInfo::exists(folder + QStringLiteral("/Quorvel.lock")));
     SingleInstance later(folder);
     QCOMPARE(later.claim(), SingleInstance::Claim::HeldByOther);
-}
-
-void SingleInstanceTest::releasedFolderIsTakenAgain() {
-    QTemporaryDir folder;
-    SingleInstance first(folder.path());
-    QCOMPARE(first.claim(), SingleInstance::Claim::Held);
-    first.release();
-    QVERIFY(!QFileInfo::exists(first.lockFilePath()));
-    SingleInstance next(folder.path());
-    QCOMPARE(next.claim(), SingleInstance::Claim::Held);
-    QCOMPARE(next.listenError(), QString());
-}
-
-void SingleInstanceTest::leftoverSocketFileIsReplaced() {
-    QTemporaryDir folder;
-    // What a copy that crashed leaves in the temporary folder.
-    QFile leftover(QDir::temp().filePath(SingleInstance::serverName(folder.path())));
-    QVERIFY(leftover.open(QIODevice::WriteOnly));
-    leftover.close();
-
-    SingleInstance first(folder.path());
-    QCOMPARE(first.claim(), SingleInstance::Claim::Held);
-    QCOMPARE(first.listenError(), QString());
-    QSignalSpy restored(&first, &SingleInstance::restoreRequested);
-    SingleInstance later(folder.path());
-    QCOMPARE(later.claim(), SingleInstance::Claim::HeldByOther);
-    QVERIFY(later.askToRestore(1s));
-    QTRY_COMPARE(restored.size(), 1);
 }
 
 void SingleInstanceTest::folderWithoutLockStillFindsTheRunningCopy() {
@@ -264,21 +198,6 @@ void SingleInstanceTest::folderWithoutLockStillFindsTheRunningCopy() {
     first.release();
     SingleInstance next(folder);
     QCOMPARE(next.claim(), SingleInstance::Claim::Unguarded);
-}
-
-void SingleInstanceTest::silentHolderIsGivenUpOn() {
-    // A copy that holds the lock but does not listen yet.
-    QTemporaryDir folder;
-    QLockFile held(folder.filePath(QStringLiteral("Quorvel.lock")));
-    QVERIFY(held.tryLock(0));
-
-    SingleInstance later(folder.path());
-    QCOMPARE(later.claim(), SingleInstance::Claim::HeldByOther);
-    QElapsedTimer waited;
-    waited.start();
-    QVERIFY(!later.askToRestore(300ms));
-    QVERIFY2(waited.elapsed() >= 300 && waited.elapsed() < 1500,
-             qPrintable(QString::number(waited.elapsed())));
 }
 
 QTEST_MAIN(SingleInstanceTest)

@@ -8,6 +8,7 @@
 #include "log/activitylog.h"
 #include "platform/systemzonesource.h"
 #include "platform/tcptimesocket.h"
+#include "platform/udptimesocket.h"
 #include "serverlist/serverlist.h"
 #include "support/fakeclock.h"
 #include "support/fixedzonesource.h"
@@ -34,12 +35,13 @@ struct EngineFixture {
     const ZoneSource& engineZone;
     ClockSetter& engineSetter;
     TcpTimeSocket socket;
+    UdpTimeSocket ntpSocket;
     RecordingTray tray;
     ActivityLog log{clock, ActivityLog::DefaultKeptLines, QLocale::c()};
     Settings settings;
     ServerList servers;
-    UpdateEngine engine{
-        {clock, engineZone, engineSetter, socket, tray, log, settings, servers, QLocale::c()}};
+    UpdateEngine engine{{clock, engineZone, engineSetter, socket, ntpSocket, tray, log, settings,
+                         servers, QLocale::c()}};
 
     // The logged messages, without time stamps and line ends.
     QStringList messages() const {

@@ -370,8 +370,8 @@ void ClockCorrectionTest::refusalIsReportedAndNothingCloses() {
 void ClockCorrectionTest::dryRunSaysWhatItWouldDo() {
     EngineFixture f;
     DryRunClockSetter dryRun;
-    UpdateEngine engine(
-        {f.clock, f.zone, dryRun, f.socket, f.tray, f.log, f.settings, f.servers, QLocale::c()});
+    UpdateEngine engine({f.clock, f.zone, dryRun, f.socket, f.ntpSocket, f.tray, f.log, f.settings,
+                         f.servers, QLocale::c()});
     ScriptedServer server([](QTcpSocket& client, const QByteArray&) {
         client.write(ScriptedServer::reply("1", "06Dec26170009"));
     });

@@ -11,6 +11,8 @@ private Q_SLOTS:
     void jumpSwitchesOptionAndCancelsRun_data();
     void jumpSwitchesOptionAndCancelsRun();
     void ownCorrectionIsNoDaylightChange();
+    void suspendIsNoDaylightChange_data();
+    void suspendIsNoDaylightChange();
 };
 
 namespace {
@@ -67,7 +69,7 @@ void DaylightGuardTest::jumpSwitchesOptionAndCancelsRun_data() {
         << -60 << at(2, 15, 20) << at(3, 15, 20) << false << 0 << 1 << QString() << QString();
     QTest::newRow("set even when set")
         << -60 << at(2, 15, 20) << at(3, 15, 20) << false << 2 << 1 << QString() << QString();
-    QTest::newRow("no daylight standardOffset")
+    QTest::newRow("no daylight shift")
         << 0 << at(2, 15, 20) << at(3, 15, 20) << true << 0 << 0 << QString() << QString();
     QTest::newRow("two hours") << -60 << at(1, 15, 20) << at(3, 15, 20) << true << 0 << 0
                                << QString() << QString();
@@ -118,6 +120,34 @@ void DaylightGuardTest::ownCorrectionIsNoDaylightChange() {
     QCOMPARE(f.settings.daylightSaving, 0);
     f.tickAfter(1000);
     QCOMPARE(f.settings.daylightSaving, 0);
+}
+
+// The machine slept between two ticks: the sleep itself is no jump, and a change of daylight-
+// saving time that happened meanwhile is still seen.
+void DaylightGuardTest::suspendIsNoDaylightChange_data() {
+    QTest::addColumn<QDateTime>("before");
+    QTest::addColumn<qint64>("asleepMs");
+    QTest::addColumn<QDateTime>("after");
+    QTest::addColumn<int>("option");
+    QTest::newRow("an hour asleep") << at(0, 30, 0) << qint64(3600000) << at(1, 30, 0) << 0;
+    QTest::newRow("a day asleep") << at(0, 30, 0) << qint64(86400000) << at(0, 30, 0).addDays(1)
+                                  << 0;
+    QTest::newRow("change while asleep") << at(1, 30, 0) << qint64(7200000) << at(4, 30, 0) << 1;
+}
+
+void DaylightGuardTest::suspendIsNoDaylightChange() {
+    QFETCH(QDateTime, before);
+    QFETCH(qint64, asleepMs);
+    QFETCH(QDateTime, after);
+    EngineFixture f;
+    f.zone.setOffsets(300, -60);
+    f.clock.setLocal(before);
+    f.tickAfter(1000);
+    f.clock.sleep(asleepMs);
+    f.clock.setLocal(after);
+    f.engine.tick();
+    QTEST(f.settings.daylightSaving, "option");
+    QVERIFY(f.messages().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(DaylightGuardTest)

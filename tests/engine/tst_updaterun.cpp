@@ -11,7 +11,6 @@ class UpdateRunTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void clickBeginsRunAndConnects();
-    void focusFollowsTheEnabledButton();
     void stopCancelsWithoutTryingAnotherServer();
     void triggerDuringRunOnlyLogs();
     void failingRowsAreWalkedInOrder_data();
@@ -46,23 +45,6 @@ void UpdateRunTest::clickBeginsRunAndConnects() {
              QStringList({QStringLiteral("Connection established after 230 milliseconds."),
                           QStringLiteral("Queried server for time - attempt 1:")}));
     QCOMPARE(f.engine.runState(), UpdateEngine::RunState::AwaitingReply);
-}
-
-void UpdateRunTest::focusFollowsTheEnabledButton() {
-    EngineFixture f;
-    QSignalSpy focus(&f.engine, &UpdateEngine::focusRequested);
-    f.engine.setUpdateHasFocus(true);
-    ScriptedServer server;
-    f.useServers({{QStringLiteral("127.0.0.1"), server.portText()}});
-    f.engine.requestUpdate();
-    QCOMPARE(focus.size(), 1);
-    QCOMPARE(focus[0][0].value<UpdateEngine::Button>(), UpdateEngine::Button::Disconnect);
-
-    f.engine.setUpdateHasFocus(false);
-    f.engine.setDisconnectHasFocus(true);
-    f.engine.cancelUpdate();
-    QCOMPARE(focus.size(), 2);
-    QCOMPARE(focus[1][0].value<UpdateEngine::Button>(), UpdateEngine::Button::Update);
 }
 
 void UpdateRunTest::stopCancelsWithoutTryingAnotherServer() {

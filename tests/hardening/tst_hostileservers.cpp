@@ -1,4 +1,3 @@
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <QElapsedTimer>
@@ -25,20 +24,6 @@ qint64 peakMemoryKiB(qint64 pid) {
             return line.mid(6).trimmed().split(' ').front().toLongLong();
     }
     return 0;
-}
-
-// A blocking loopback connection of this test's own, outside Qt's event loop.
-int connectTo(quint16 port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
 }
 
 // Drops the connection with a reset instead of an orderly close.
@@ -142,46 +127,7 @@ private Q_SLOTS:
         QVERIFY2(peakKiB < baselineKiB_ + 32 * 1024, qPrintable(QString::number(baselineKiB_)));
     }
 
-    void serverKeepsAnsweringThroughConnectCloseCycles() {
-        QProcess server;
-        server.start(QStringLiteral(QUORVEL_SERVER_PATH), {"--port", "0"});
-        QVERIFY(server.waitForReadyRead(WaitMs));
-        const QByteArray listening = server.readLine().trimmed();
-        const quint16 port = quint16(listening.mid(listening.lastIndexOf(':') + 1).toUInt());
-        QVERIFY2(port != 0, listening.constData());
-        const int steady = connectTo(port);  // the other client, answered throughout
-        QVERIFY(steady >= 0);
-        const timeval wait{WaitMs / 1000, 0};
-        ::setsockopt(steady, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
-        int cycles = 0;
-        int answered = 0;
-        QElapsedTimer spent;
-        spent.start();
-        while (cycles < MostCycles && spent.elapsed() < MostMs) {
-            const int fd = connectTo(port);
-            QVERIFY(fd >= 0);
-            ::close(fd);
-            if (++cycles % 100 == 0) {
-                char reply[32] = {};
-                QCOMPARE(::write(steady, "7", 1), ssize_t(1));
-                QCOMPARE(::recv(steady, reply, 15, MSG_WAITALL), ssize_t(15));
-                QVERIFY2(QByteArray(reply).startsWith("7:"), reply);
-                ++answered;
-            }
-        }
-        const qint64 ms = spent.elapsed();
-        ::close(steady);
-        qInfo("%d connect/close cycles in %lld ms: %lld connections per second, %d answers", cycles,
-              ms, cycles * 1000LL / qMax(ms, qint64(1)), answered);
-        QCOMPARE(server.state(), QProcess::Running);
-        server.terminate();
-        QVERIFY(server.waitForFinished(WaitMs));
-        QVERIFY(cycles >= 500);
-    }
-
 private:
-    static constexpr int MostCycles = 3000;
-    static constexpr qint64 MostMs = 5000;
     QTemporaryDir dataDir_;
     qint64 baselineKiB_ = 0;
 };

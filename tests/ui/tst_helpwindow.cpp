@@ -21,13 +21,10 @@ private Q_SLOTS:
     void init();
     void cleanup();
     void showsTheReadme();
-    void laysOutAtItsSize_data();
-    void laysOutAtItsSize();
     void advertOpensTheWebPage_data();
     void advertOpensTheWebPage();
     void bannerHasANameForScreenReaders();
     void helpAgainKeepsTheWindow();
-    void screenshot();
 
 private:
     void writeReadme(const QByteArray& bytes);
@@ -78,31 +75,6 @@ void TstHelpWindow::showsTheReadme() {
         QCOMPARE(control->cursor().shape(), Qt::CrossCursor);
 }
 
-void TstHelpWindow::laysOutAtItsSize_data() {
-    QTest::addColumn<QSize>("asked");
-    QTest::addColumn<QSize>("kept");
-    QTest::addColumn<QRect>("text");
-    QTest::addColumn<QPoint>("banner");
-    QTest::addColumn<QPoint>("advert");
-    QTest::newRow("13095 twips wide")
-        << QSize(873, 700) << QSize(873, 700) << QRect(12, 12, 841, 563) << QPoint(203, 587)
-        << QPoint(202, 651);
-    QTest::newRow("shrunk below the minimum")
-        << QSize(200, 100) << QSize(474, 267) << QRect(12, 12, 442, 130) << QPoint(3, 154)
-        << QPoint(3, 218);
-}
-
-void TstHelpWindow::laysOutAtItsSize() {
-    QFETCH(QSize, asked);
-    QFETCH(QSize, kept);
-    HelpWindow* window = launcher_->show();
-    window->resize(asked);
-    QTRY_COMPARE(window->size(), kept);
-    QTEST(window->findChild<QWidget*>(QStringLiteral("txtHelpFile"))->geometry(), "text");
-    QTEST(window->findChild<QWidget*>(QStringLiteral("imgAdvert"))->pos(), "banner");
-    QTEST(window->findChild<QWidget*>(QStringLiteral("lblAdvert"))->pos(), "advert");
-}
-
 void TstHelpWindow::advertOpensTheWebPage_data() {
     QTest::addColumn<QString>("control");
     QTest::newRow("banner") << "imgAdvert";
@@ -142,15 +114,6 @@ void TstHelpWindow::helpAgainKeepsTheWindow() {
     first->close();
     QTRY_VERIFY(first.isNull());
     QCOMPARE(text(launcher_->show()), QStringLiteral("Changed\n"));
-}
-
-void TstHelpWindow::screenshot() {
-    // The project's own read-me, as a user sees it.
-    HelpLauncher launcher(QStringLiteral(README_FOLDER));
-    HelpWindow* window = launcher.show();
-    QVERIFY(QTest::qWaitForWindowExposed(window));
-    QVERIFY(!window->findChild<QPlainTextEdit*>()->toPlainText().isEmpty());
-    QVERIFY(window->grab().save(QStringLiteral(SCREENSHOT_FILE)));
 }
 
 QTEST_MAIN(TstHelpWindow)

@@ -48,34 +48,6 @@ private Q_SLOTS:
     }
     void cleanup() { f.program.reset(); }
 
-    void controlsStandWhereTheLayoutPutsThem_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QRect>("twips");
-        QTest::addColumn<QString>("caption");
-        const auto row = [](const char* name, QRect twips, const char* caption) {
-            QTest::newRow(name) << QString::fromLatin1(name) << twips << caption;
-        };
-        row("butUpdate", {780, 4560, 2115, 495}, "&Update Clock");
-        row("butDisconnect", {780, 5100, 2115, 495}, "St&op Update");
-        row("lstServers", {4740, 660, 5535, 2535}, "");
-        row("lblAttempts", {600, 3360, 1995, 435},
-            "&Number of times to attempt to update from same server:");
-        row("txtLog", {3660, 4680, 7455, 2835}, "");
-        row("chkCloseAfterUpdate", {480, 1320, 3075, 195},
-            "&Close program after successful update");
-    }
-    void controlsStandWhereTheLayoutPutsThem() {
-        QFETCH(QString, name);
-        QFETCH(QRect, twips);
-        auto* control = f.window().findChild<QWidget*>(name);
-        QVERIFY(control);
-        QCOMPARE(control->geometry(),
-                 QRect(twips.x() / 15, twips.y() / 15, twips.width() / 15, twips.height() / 15));
-        if (qobject_cast<QLabel*>(control) || qobject_cast<QAbstractButton*>(control))
-            QTEST(control->property("text").toString(), "caption");
-        QCOMPARE(f.window().size(), QSize(753, 517));
-    }
-
     // Measured afresh with the style's own sizes, so a wider font can never clip a caption.
     void noCaptionIsClipped() {
         for (QWidget* control : f.window().findChildren<QWidget*>()) {
@@ -307,11 +279,6 @@ private Q_SLOTS:
         QCOMPARE(log->verticalScrollBar()->value(), log->verticalScrollBar()->maximum());
     }
 
-    void screenshot() {
-        f.program->log().add(QStringLiteral("Screenshot taken."));
-        const QString path = QCoreApplication::applicationDirPath() + "/mainwindow.png";
-        QVERIFY(f.window().grab().save(path));
-    }
 };
 
 QTEST_MAIN(MainWindowTest)

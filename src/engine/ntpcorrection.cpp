@@ -1,0 +1,43 @@
+// Setting the clock from an accepted NTP reply: the present instant moved on by the offset, to
+// the microsecond. NTP time is UTC, so the daylight-saving option plays no part.
+#include "common/clock.h"
+#include "common/walltime.h"
+#include "engine/clocksetter.h"
+#include "engine/ntp/ntpshown.h"
+#include "engine/ntp/roundedquotient.h"
+#include "engine/timesocket.h"
+#include "engine/updateengine.h"
+#include "log/activitylog.h"
+#include "timezone/zonesource.h"
+
+namespace {
+constexpr qint64 NsPerMs = 1000000;
+constexpr qint64 NsPerUs = 1000;
+}  // namespace
+
+void UpdateEngine::correctClockBy(qint64 offsetNs) {
+    const Clock& clock = parts_.clock;
+    const qint64 instantNs = clock.utcNowNs() + offsetNs;
+    const QDateTime presentLocal = clock.localNow();
+    const qint64 instantUs = roundedQuotient(instantNs, NsPerUs);
+    const qint64 instantMs = instantUs / 1000 - (instantUs % 1000 < 0 ? 1 : 0);
+    const QDateTime instant = QDateTime::fromMSecsSinceEpoch(instantMs, Qt::UTC);
+    // The new local time as the zone shows that instant (UTC = local + offset).
+    const std::optional<qint32> zoneOffset = parts_.zone.offsetAt(instant);
+    const QDateTime newLocal = zoneOffset
+                                   ? toWallTime(instant).addSecs(-qint64(*zoneOffset) * 60)
+                                   : presentLocal.addMSecs(roundedQuotient(offsetNs, NsPerMs));
+    const ClockSetting setting{wholeSecond(presentLocal), wholeSecond(newLocal), offsetNs};
+    // The conversation is over: no later datagram may disturb the setting of the clock.
+    parts_.ntpSocket.close();
+    setClock(setting,
+             {instant, roundedQuotient(offsetNs, NsPerUs), int(instantUs - instantMs * 1000)});
+}
+
+void UpdateEngine::logNtpCorrection(const ClockSetting& setting) {
+    const QString verb = parts_.clockSetter.isDryRun() ? QStringLiteral("would be updated")
+                                                       : QStringLiteral("updated");
+    parts_.log.add(QStringLiteral("*System clock %1 from %2 to %3 - a correction of %4 seconds.*")
+                       .arg(verb, timeText(setting.oldLocal), timeText(setting.newLocal),
+                            shownOffsetSeconds(*setting.ntpOffsetNs)));
+}

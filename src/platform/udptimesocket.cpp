@@ -1,0 +1,71 @@
+#include "platform/udptimesocket.h"
+
+#include <QHostInfo>
+#include <QNetworkDatagram>
+
+#include "common/leadingnumber.h"
+
+UdpTimeSocket::UdpTimeSocket(QObject* parent) : TimeSocket(parent) {
+    connect(&socket_, &QUdpSocket::readyRead, this, &UdpTimeSocket::takeDatagrams);
+}
+
+UdpTimeSocket::~UdpTimeSocket() {
+    close();
+}
+
+bool UdpTimeSocket::connectTo(const QString& host, double port) {
+    close();
+    const double wholePort = roundHalfEven(port);
+    if (host.isEmpty() || !(wholePort >= 1 && wholePort <= 65535))
+        return false;
+    port_ = quint16(wholePort);
+    // The answer comes from the event loop in either case, as a TCP connection's would.
+    const quint64 lookup = ++lookups_;
+    lookupId_ = QHostInfo::lookupHost(host, this, [this, lookup](const QHostInfo& info) {
+        // An answer that was on its way when the look-up was given up belongs to no run.
+        if (lookup != lookups_)
+            return;
+        lookupId_ = -1;
+        // A name that cannot be found leaves the run to its connect wait, as a TCP server that
+        // does not answer does.
+        if (info.error() == QHostInfo::NoError && !info.addresses().isEmpty())
+            addressFound(info.addresses().constFirst());
+    });
+    return true;
+}
+
+void UdpTimeSocket::addressFound(const QHostAddress& address) {
+    const bool v4 = address.protocol() == QAbstractSocket::IPv4Protocol;
+    if (!socket_.bind(
+            v4 ? QHostAddress(QHostAddress::AnyIPv4) : QHostAddress(QHostAddress::AnyIPv6), 0))
+        return;
+    server_ = address;
+    Q_EMIT connected();
+}
+
+bool UdpTimeSocket::send(const QByteArray& data) {
+    if (server_.isNull())
+        return false;
+    return socket_.writeDatagram(data, server_, port_) == data.size();
+}
+
+void UdpTimeSocket::close() {
+    if (lookupId_ >= 0)
+        QHostInfo::abortHostLookup(lookupId_);
+    lookupId_ = -1;
+    ++lookups_;
+    server_.clear();
+    socket_.abort();
+}
+
+void UdpTimeSocket::takeDatagrams() {
+    // The engine may close the socket from within dataArrived().
+    while (socket_.state() == QAbstractSocket::BoundState && socket_.hasPendingDatagrams()) {
+        const QNetworkDatagram datagram = socket_.receiveDatagram(MaxReplyBytes);
+        const bool fromServer =
+            !server_.isNull() && datagram.senderPort() == port_ &&
+            datagram.senderAddress().isEqual(server_, QHostAddress::ConvertV4MappedToIPv4);
+        if (fromServer)
+            Q_EMIT dataArrived(datagram.data());
+    }
+}
