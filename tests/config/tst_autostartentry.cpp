@@ -28,11 +28,10 @@ private Q_SLOTS:
         QTest::newRow("CR LF") << QByteArray("[Desktop Entry]\r\nExec=/any/where\r\n") << true;
         QTest::newRow("empty") << QByteArray("[Desktop Entry]\nExec=\n") << false;
         QTest::newRow("other group") << QByteArray("[Other]\nExec=/any/where\n") << false;
-        QTest::newRow("hidden")
-            << QByteArray("[Desktop Entry]\nExec=/any/where\nHidden=true\n") << false;
+        QTest::newRow("hidden") << QByteArray("[Desktop Entry]\nExec=/any/where\nHidden=true\n")
+                                << false;
         QTest::newRow("disabled in GNOME")
-            << QByteArray("[Desktop Entry]\nExec=/q\nX-GNOME-Autostart-enabled=false\n")
-            << false;
+            << QByteArray("[Desktop Entry]\nExec=/q\nX-GNOME-Autostart-enabled=false\n") << false;
         QTest::newRow("missing") << QByteArray() << false;
     }
     void readsWhetherEnabled() {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "common/walltime.h"
 #include "common/clock.h"
+#include "common/walltime.h"
 
 // A clock the test moves by hand. The wall clock and the UTC instant are set apart, as the test
 // knows them from the zone's rules: by default the wall clock shows UTC. advance() moves every

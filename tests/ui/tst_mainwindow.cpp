@@ -278,7 +278,6 @@ private Q_SLOTS:
         QCOMPARE(log->horizontalScrollBar()->value(), 0);
         QCOMPARE(log->verticalScrollBar()->value(), log->verticalScrollBar()->maximum());
     }
-
 };
 
 QTEST_MAIN(MainWindowTest)
