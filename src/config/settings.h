@@ -2,9 +2,9 @@
 
 #include <QString>
 
-// The program's options, named after the fields that show them. Check fields hold 0 (off),
-// 1 (on) or 2 (greyed, only ever read from the file); number fields hold the user's text, which
-// each user converts where it needs a number.
+// The program's options. Switches hold 0 (off), 1 (on) or 2 (greyed, only ever read from the
+// file, and counted as on). Numbers are kept as the text the user typed or the file held, since
+// they are used as they stand until their field is left; each user reads the number it needs.
 struct Settings {
     int minimizeOnLaunch = 0;
     int updateOnLaunch = 0;
@@ -17,7 +17,7 @@ struct Settings {
     QString attemptsText = QStringLiteral("10");         // queries per server
     int loopList = 0;
     int daylightSaving = 0;
-    int launchAtLogin = 0;  // kept in the start-up store, not in the settings file
+    int launchAtLogin = 0;  // kept in the autostart entry, not in the settings file
 
     bool operator==(const Settings&) const = default;
 };
