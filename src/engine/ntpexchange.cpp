@@ -22,19 +22,6 @@ bool asksToStop(const QByteArray& code) {
 }
 }  // namespace
 
-QString UpdateEngine::serverAddress() const {
-    return parts_.servers.addressHost() + u':' + parts_.servers.addressPort();
-}
-
-void UpdateEngine::onNtpServerFound() {
-    if (!ntp_ || runState_ != RunState::Connecting)
-        return;
-    elapsedMs_ = parts_.clock.monotonicMs() - timeMarkMs_;
-    parts_.log.add(QStringLiteral("NTP server found after %1 milliseconds.").arg(elapsedMs_));
-    queryServer();
-    Q_EMIT runStateChanged();
-}
-
 // A fresh random transmit timestamp for each attempt, so only the latest request's reply counts.
 bool UpdateEngine::sendNtpQuery() {
     const quint64 bits = QRandomGenerator::system()->generate64();

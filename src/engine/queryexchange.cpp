@@ -7,9 +7,14 @@
 #include "engine/updateengine.h"
 #include "log/activitylog.h"
 
+// A TCP connection made, or an NTP server's address found (UDP has no connection).
 void UpdateEngine::onConnected() {
+    if (runState_ != RunState::Connecting)
+        return;  // a look-up answered after its run had given up
     elapsedMs_ = parts_.clock.monotonicMs() - timeMarkMs_;
-    parts_.log.add(QStringLiteral("Connection established after %1 milliseconds.").arg(elapsedMs_));
+    parts_.log.add((ntp_ ? QStringLiteral("NTP server found after %1 milliseconds.")
+                         : QStringLiteral("Connection established after %1 milliseconds."))
+                       .arg(elapsedMs_));
     queryServer();
     Q_EMIT runStateChanged();
 }

@@ -128,7 +128,6 @@ private:
     TimeSocket& runSocket() const { return ntp_ ? parts_.ntpSocket : parts_.socket; }
     QString serverAddress() const;
     bool sendNtpQuery();
-    void onNtpServerFound();
     void onNtpReply(const QByteArray& datagram);
     void judgeNtpReply(const NtpReply& reply, qint64 offsetNs, qint64 roundTripMs);
     void correctClockBy(qint64 offsetNs);

@@ -28,9 +28,13 @@ UpdateEngine::UpdateEngine(const EngineParts& parts, QObject* parent)
     connect(&parts_.socket, &TimeSocket::connected, this, &UpdateEngine::onConnected);
     connect(&parts_.socket, &TimeSocket::dataArrived, this, &UpdateEngine::onDataArrived);
     connect(&parts_.socket, &TimeSocket::connectionLost, this, &UpdateEngine::onConnectionLost);
-    connect(&parts_.ntpSocket, &TimeSocket::connected, this, &UpdateEngine::onNtpServerFound);
+    connect(&parts_.ntpSocket, &TimeSocket::connected, this, &UpdateEngine::onConnected);
     connect(&parts_.ntpSocket, &TimeSocket::dataArrived, this, &UpdateEngine::onNtpReply);
     connect(&parts_.clockSetter, &ClockSetter::finished, this, &UpdateEngine::clockSetAnswered);
+}
+
+QString UpdateEngine::serverAddress() const {
+    return parts_.servers.addressHost() + u':' + parts_.servers.addressPort();
 }
 
 void UpdateEngine::requestUpdate() {
@@ -85,8 +89,7 @@ UpdateEngine::RunStart UpdateEngine::startRun() {
 
     parts_.tray.show(TrayView::Picture::Updating, QStringLiteral("Quorvel - Updating"));
     attempt_ = 0;
-    parts_.log.add(QStringLiteral("Attempted to connect to ") + servers.addressHost() + u':' +
-                   servers.addressPort() + u':');
+    parts_.log.add(QStringLiteral("Attempted to connect to ") + serverAddress() + u':');
     const double port = leadingNumber(servers.addressPort());
     ntp_ = speaksNtp(port);
     if (ntp_ && shunningServers_.contains(serverAddress()))
