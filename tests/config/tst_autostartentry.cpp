@@ -70,18 +70,6 @@ private Q_SLOTS:
         QVERIFY(autostart.isEnabled());
     }
 
-    // Copies on two data folders share the one entry: the copy that shuts down last decides.
-    void lastCopyToShutDownDecides() {
-        const AutostartEntry autostart;
-        QVERIFY(autostart.write(launchCommand(QStringLiteral("/opt/a/quorvel"), {})).ok);
-        QVERIFY(autostart.write(launchCommand(QStringLiteral("/home/b/quorvel"), {})).ok);
-        QVERIFY(fileBytes(autostart.path()).contains("Exec=/home/b/quorvel\n"));
-        QVERIFY(autostart.remove().ok);
-        QVERIFY(!QFile::exists(autostart.path()));
-        QVERIFY(!autostart.isEnabled());
-        QVERIFY(autostart.remove().ok);  // nothing left to remove
-    }
-
     // Places that even root cannot write, since root ignores a folder's permission bits. The
     // failure comes back with its reason for the log, and what was there stays.
     void unwritablePlaceLosesNothing_data() {

@@ -18,8 +18,6 @@ private Q_SLOTS:
     void cancelledRunIgnoresItsLateAnswer_data();
     void cancelledRunIgnoresItsLateAnswer();
     void ownStepWhileWaitingIsNoDaylightChange();
-    void correctionIsLogged_data();
-    void correctionIsLogged();
     void successEndsRunOnFirstServer();
     void refusalIsReportedAndNothingCloses();
     void dryRunSaysWhatItWouldDo();
@@ -308,35 +306,6 @@ void ClockCorrectionTest::ownStepWhileWaitingIsNoDaylightChange() {
     f.tickAfter(1000);
     QCOMPARE(f.settings.daylightSaving, 0);
     QCOMPARE(f.engine.lastEndMessage(), QStringLiteral("Last updated"));
-}
-
-void ClockCorrectionTest::correctionIsLogged_data() {
-    QTest::addColumn<QByteArray>("reply");
-    QTest::addColumn<QString>("line");
-    QTest::newRow("forward") << QByteArray("1:06Dec26170003")
-                             << QStringLiteral(
-                                    "*System clock updated from 6 Dec 2026 12:00:00 to "
-                                    "6 Dec 2026 12:00:03 - a correction of +3 seconds.*");
-    QTest::newRow("back") << QByteArray("1:06Dec26165957")
-                          << QStringLiteral(
-                                 "*System clock updated from 6 Dec 2026 12:00:00 to "
-                                 "6 Dec 2026 11:59:57 - a correction of -3 seconds.*");
-    QTest::newRow("none") << QByteArray("1:06Dec26170000")
-                          << QStringLiteral(
-                                 "*System clock updated to 6 Dec 2026 12:00:00 - "
-                                 "a correction of less than a second.*");
-    QTest::newRow("to midnight") << QByteArray("1:07Dec26050000")
-                                 << QStringLiteral(
-                                        "*System clock updated from 6 Dec 2026 12:00:00 "
-                                        "to 7 Dec 2026 - a correction of +43200 seconds.*");
-}
-
-void ClockCorrectionTest::correctionIsLogged() {
-    QFETCH(QByteArray, reply);
-    QFETCH(QString, line);
-    EngineFixture f;
-    updateFrom(f, reply);
-    QCOMPARE(f.lastMessage(), line);
 }
 
 void ClockCorrectionTest::successEndsRunOnFirstServer() {

@@ -1,13 +1,10 @@
 #include <QTest>
 
-#include "engine/daylightjump.h"
 #include "enginefixture.h"
 
 class DaylightGuardTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void jumpIsMeasuredAgainstRealTime_data();
-    void jumpIsMeasuredAgainstRealTime();
     void jumpSwitchesOptionAndCancelsRun_data();
     void jumpSwitchesOptionAndCancelsRun();
     void ownCorrectionIsNoDaylightChange();
@@ -20,30 +17,6 @@ QDateTime at(int h, int m, int s) {
     return wallTime(QDate(2026, 3, 29), QTime(h, m, s));
 }
 }  // namespace
-
-void DaylightGuardTest::jumpIsMeasuredAgainstRealTime_data() {
-    QTest::addColumn<QDateTime>("previous");
-    QTest::addColumn<QDateTime>("present");
-    QTest::addColumn<qint64>("realMs");
-    QTest::addColumn<qint64>("jump");
-    QTest::newRow("start of daylight time")
-        << at(1, 59, 59) << at(3, 0, 0) << qint64(1000) << qint64(-60);
-    QTest::newRow("end of daylight time")
-        << at(2, 59, 59) << at(2, 0, 0) << qint64(1000) << qint64(60);
-    QTest::newRow("a second") << at(2, 15, 20) << at(2, 15, 21) << qint64(1000) << qint64(0);
-    QTest::newRow("an hour asleep") << at(1, 0, 0) << at(2, 0, 0) << qint64(3600000) << qint64(0);
-    QTest::newRow("change while asleep")
-        << at(1, 30, 0) << at(4, 30, 0) << qint64(7200000) << qint64(-60);
-    QTest::newRow("two hours") << at(1, 0, 0) << at(3, 0, 0) << qint64(1000) << qint64(-120);
-}
-
-void DaylightGuardTest::jumpIsMeasuredAgainstRealTime() {
-    QFETCH(QDateTime, previous);
-    QFETCH(QDateTime, present);
-    QFETCH(qint64, realMs);
-    QFETCH(qint64, jump);
-    QCOMPARE(daylightJumpMinutes(previous, present, realMs), jump);
-}
 
 void DaylightGuardTest::jumpSwitchesOptionAndCancelsRun_data() {
     QTest::addColumn<int>("daylightShift");

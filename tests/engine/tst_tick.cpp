@@ -9,7 +9,6 @@ private Q_SLOTS:
     void connectWaitEndsAtItsSetting();
     void idleRunNeverTimesOut();
     void waitsLongerThan16BitsEnd();
-    void scheduleBeginsRunOnce();
     void scheduleFollowsItsOption_data();
     void scheduleFollowsItsOption();
     void displaysShowLocalAndUtcTime_data();
@@ -65,20 +64,6 @@ void TickTest::waitsLongerThan16BitsEnd() {
     f.tickAfter(1);
     QVERIFY(f.messages().contains(
         QStringLiteral("Did not receive reply to attempt 1 after 40000 milliseconds.")));
-}
-
-void TickTest::scheduleBeginsRunOnce() {
-    EngineFixture f;
-    f.clock.setLocal(wallTime(QDate(2026, 12, 6), QTime(4, 0)));
-    f.engine.scheduleNextUpdate();
-    f.useServers({{QStringLiteral("127.0.0.1"), QStringLiteral("0")}});
-    f.tickAfter(6 * 3600 * 1000 - 1000);
-    QVERIFY(!f.messages().contains(QStringLiteral("Scheduled update:")));
-    f.tickAfter(1000);
-    QCOMPARE(f.messages().first(), QStringLiteral("Scheduled update:"));
-    QCOMPARE(f.engine.nextUpdate(), wallTime(QDate(2026, 12, 6), QTime(16, 0)));
-    f.tickAfter(1000);
-    QCOMPARE(f.messages().count(QStringLiteral("Scheduled update:")), 1);
 }
 
 void TickTest::scheduleFollowsItsOption_data() {

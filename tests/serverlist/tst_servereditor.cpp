@@ -65,14 +65,6 @@ private Q_SLOTS:
         QCOMPARE(f.file(), "first:1\r\n" + (added.host + ':' + added.port).toLatin1() + "\r\n");
     }
 
-    void addTwiceGivesTwoEqualRows() {
-        EditorFixture f;
-        f.servers.setAddress("h", "5");
-        f.editor.add();
-        f.editor.add();
-        QCOMPARE(f.file(), "h:5\r\nh:5\r\n");
-    }
-
     void modifyReplacesTheSelectedRowInPlace() {
         EditorFixture f;
         f.servers.load(ThreeServers);

@@ -95,23 +95,6 @@ private Q_SLOTS:
         QVERIFY(title > hostLeft && title < hostLeft + 20 * column);
     }
 
-    void tabOrderFollowsTheLayout() {
-        const QStringList expected{"butUpdate", "chkDaylightSavings", "txtUTCTime", "txtYourTime",
-                                   "butHelp",   "lstServers",         "txtIP",      "txtPort"};
-        QStringList walked;
-        QWidget* control = f.control<QWidget>("butUpdate");  // butDisconnect is disabled
-        while (walked.size() < expected.size()) {
-            walked.append(control->objectName());
-            control = control->nextInFocusChain();
-            while (!control->isEnabled() || control->focusPolicy() == Qt::NoFocus ||
-                   control->objectName().isEmpty() || !control->isVisibleTo(&f.window()))
-                control = control->nextInFocusChain();
-        }
-        QCOMPARE(walked, expected);
-        QCOMPARE(f.control<QLabel>("lblIP")->buddy(), f.control<QWidget>("txtIP"));
-        QCOMPARE(f.control<QLabel>("lblAttempts")->buddy(), f.control<QWidget>("txtAttempts"));
-    }
-
     void focusFollowsTheUpdateButtons() {
         auto* update = f.control<QPushButton>("butUpdate");
         auto* stop = f.control<QPushButton>("butDisconnect");
@@ -256,16 +239,6 @@ private Q_SLOTS:
         QTest::mouseDClick(icon, Qt::RightButton);
         QCOMPARE(f.messages().last(), QStringLiteral("Program closed."));
         QVERIFY(!f.window().isVisible());
-    }
-
-    void logShowsEachLineWithTheCaretAtTheEnd() {
-        auto* log = f.control<QPlainTextEdit>("txtLog");
-        f.program->log().add(QStringLiteral("One more line"));
-        QCOMPARE(log->document()->lastBlock().text(),
-                 u'[' + f.program->log().timeStamp() + QStringLiteral("]  One more line"));
-        QVERIFY(log->textCursor().atEnd());
-        QVERIFY(
-            log->document()->firstBlock().text().endsWith(QStringLiteral("]  Program launched.")));
     }
 
     // However long a line, the time stamps stay in view and the newest line shows.
