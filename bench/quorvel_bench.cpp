@@ -46,7 +46,7 @@ void appendLogLines() {
 void loadAndSaveLargestList() {
     QTemporaryDir dir;
     const QString path = serverListFilePath(dir.path());
-    QList<ServerEntry> entries;
+    ServerEntries entries;
     for (int i = 0; i < ServerList::MaxRows; ++i)
         entries.append({QStringLiteral("time%1.example.org").arg(i), QStringLiteral("1610")});
 

@@ -4,10 +4,10 @@
 
 namespace {
 
-QByteArray describe(const QList<ServerEntry>& entries) {
+QByteArray describe(const ServerEntries& entries) {
     QByteArray text;
-    for (const ServerEntry& entry : entries)
-        text += "[" + quoted(entry.host) + "|" + quoted(entry.port) + "] ";
+    for (qsizetype index = 0; index < entries.size(); ++index)
+        text += "[" + quoted(entries.at(index).host) + "|" + quoted(entries.at(index).port) + "] ";
     return text;
 }
 
@@ -21,8 +21,9 @@ bool isTrimmed(const QString& text) {
 
 // Whether the entries are such that the saved file must read back to them. A comma in a port
 // is left out as well: the file would cut the entry there.
-bool readsBackWhole(const QList<ServerEntry>& entries) {
-    for (const ServerEntry& entry : entries) {
+bool readsBackWhole(const ServerEntries& entries) {
+    for (qsizetype index = 0; index < entries.size(); ++index) {
+        const ServerEntry entry = entries.at(index);
         if (entry.host.contains(u',') || entry.host.contains(u':') || entry.host.startsWith(u'"') ||
             entry.port.contains(u',') || hasLineEnd(entry.host) || hasLineEnd(entry.port) ||
             !isTrimmed(entry.host) || !isTrimmed(entry.port))
@@ -31,8 +32,8 @@ bool readsBackWhole(const QList<ServerEntry>& entries) {
     return entries.size() <= MaxServerEntries;
 }
 
-void checkReadsBack(const QList<ServerEntry>& entries) {
-    const QList<ServerEntry> read = readServerList(serverListFileBytes(entries));
+void checkReadsBack(const ServerEntries& entries) {
+    const ServerEntries read = readServerList(serverListFileBytes(entries));
     FUZZ_CHECK(read == entries, "saved %s\n  read %s", describe(entries).data(),
                describe(read).data());
 }
@@ -41,19 +42,21 @@ void checkReadsBack(const QList<ServerEntry>& entries) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Any bytes as the file.
-    const QList<ServerEntry> fromFile =
+    const ServerEntries fromFile =
         readServerList(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
     FUZZ_CHECK(fromFile.size() <= MaxServerEntries, "%lld entries", (long long)fromFile.size());
-    for (const ServerEntry& entry : fromFile)
+    for (qsizetype index = 0; index < fromFile.size(); ++index) {
+        const ServerEntry entry = fromFile.at(index);
         FUZZ_CHECK(isTrimmed(entry.host) && isTrimmed(entry.port) && !hasLineEnd(entry.host) &&
                        !hasLineEnd(entry.port) && !entry.host.contains(u':'),
                    "read %s", describe(fromFile).data());
+    }
     if (readsBackWhole(fromFile))
         checkReadsBack(fromFile);
 
     // A list built from the input, made to meet the conditions.
     FuzzInput input(data, size);
-    QList<ServerEntry> built;
+    ServerEntries built;
     const uint32_t count = input.below(12);
     for (uint32_t i = 0; i < count; ++i) {
         ServerEntry entry{input.text(12), input.text(8)};

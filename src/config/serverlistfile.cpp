@@ -48,7 +48,7 @@ QString serverListFilePath(const QString& dataFolder) {
     return dataFolder + QStringLiteral("/Servers.ini");
 }
 
-QList<ServerEntry> readServerList(const QByteArray& fileBytes) {
+ServerEntries readServerList(const QByteArray& fileBytes) {
     QBuffer buffer;
     buffer.setData(fileBytes);
     buffer.open(QIODevice::ReadOnly);
@@ -57,7 +57,7 @@ QList<ServerEntry> readServerList(const QByteArray& fileBytes) {
 
 // Two passes over the lines that can hold entries (each line holds at least one): the first
 // judges the encoding, the second reads the entries.
-QList<ServerEntry> readServerList(QIODevice& device, TextEncoding* encoding) {
+ServerEntries readServerList(QIODevice& device, TextEncoding* encoding) {
     const qint64 start = device.pos();
     TextEncoding found = TextEncoding::Utf8;
     {
@@ -72,35 +72,46 @@ QList<ServerEntry> readServerList(QIODevice& device, TextEncoding* encoding) {
     if (encoding)
         *encoding = found;
     device.seek(start);
-    QList<ServerEntry> entries;
+    // The entries' texts take at most the bytes they are read from, and each entry at least one
+    // byte but the last; memory reserved but never filled costs nothing until it is written.
+    const qint64 bytes =
+        std::min(device.size() - start, qint64(MaxServerEntries) * MaxServerLineBytes);
+    ServerEntries entries;
+    entries.reserve(std::min(qint64(MaxServerEntries), bytes + 1), bytes);
     LineReader lines(device, MaxServerLineBytes);
-    while (const std::optional<QByteArray> line = lines.next()) {
+    while (entries.size() < MaxServerEntries) {
+        const std::optional<QByteArray> line = lines.next();
+        if (!line)
+            break;
         for (const QString& field : fieldsOfLine(decodeText(*line, found))) {
             if (entries.size() == MaxServerEntries)
-                return entries;
+                break;
             entries.append(entryOfField(field));
         }
     }
+    entries.squeeze();
     return entries;
 }
 
-QByteArray serverListFileBytes(const QList<ServerEntry>& entries, TextEncoding encoding) {
+QByteArray serverListFileBytes(const ServerEntries& entries, TextEncoding encoding) {
     QString text;
-    for (const ServerEntry& entry : entries)
+    for (qsizetype index = 0; index < entries.size(); ++index) {
+        const ServerEntry entry = entries.at(index);
         text += trimSpaces(entry.host) + u':' + trimSpaces(entry.port) + QStringLiteral("\r\n");
+    }
     return encodeText(text, encoding);
 }
 
-QList<ServerEntry> loadServerList(const QString& path) {
+ServerEntries loadServerList(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     TextEncoding encoding = TextEncoding::Utf8;
-    QList<ServerEntry> entries = readServerList(file, &encoding);
+    ServerEntries entries = readServerList(file, &encoding);
     rememberEncoding(path, encoding);
     return entries;
 }
 
-SaveResult saveServerList(const QString& path, const QList<ServerEntry>& entries) {
+SaveResult saveServerList(const QString& path, const ServerEntries& entries) {
     return saveFileAtomically(path, serverListFileBytes(entries, rememberedEncoding(path)));
 }

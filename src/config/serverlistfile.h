@@ -1,14 +1,13 @@
 #pragma once
 
 #include <QByteArray>
-#include <QList>
 #include <QString>
 
 class QIODevice;
 
 #include "common/atomicsave.h"
 #include "common/eightbittext.h"
-#include "config/serverrow.h"
+#include "config/serverentries.h"
 
 // Servers.ini: one entry a line, host ":" port, CR LF after each.
 QString serverListFilePath(const QString& dataFolder);
@@ -19,11 +18,11 @@ QString serverListFilePath(const QString& dataFolder);
 // after a comma that ends a line, is an entry with an empty host. A field that begins with a
 // double quote runs to the next one or to its line's end; what follows the closing quote up to
 // the next comma is ignored. Nothing is checked: hosts and ports are taken as they stand.
-QList<ServerEntry> readServerList(const QByteArray& fileBytes);
+ServerEntries readServerList(const QByteArray& fileBytes);
 // The same, read from a device line by line up to the last entry the list holds, so that a
 // huge file costs little memory. A line keeps its first MaxServerLineBytes bytes; the rest of a
 // longer one is passed over. The file's encoding is judged on the bytes read and given back.
-QList<ServerEntry> readServerList(QIODevice& device, TextEncoding* encoding = nullptr);
+ServerEntries readServerList(QIODevice& device, TextEncoding* encoding = nullptr);
 
 // The longest line kept whole: a host name has at most 253 characters, so any real entry, and
 // a few on one line, fit; and the 32,767 lines the list can hold stay within a few megabytes
@@ -31,10 +30,10 @@ QList<ServerEntry> readServerList(QIODevice& device, TextEncoding* encoding = nu
 constexpr qsizetype MaxServerLineBytes = 1024;
 
 // The file as it is written; an empty list is an empty file.
-QByteArray serverListFileBytes(const QList<ServerEntry>& entries,
+QByteArray serverListFileBytes(const ServerEntries& entries,
                                TextEncoding encoding = TextEncoding::Utf8);
 
 // A file that is missing or cannot be read gives an empty list. A save writes the encoding the
 // file was loaded in.
-QList<ServerEntry> loadServerList(const QString& path);
-SaveResult saveServerList(const QString& path, const QList<ServerEntry>& entries);
+ServerEntries loadServerList(const QString& path);
+SaveResult saveServerList(const QString& path, const ServerEntries& entries);

@@ -1,18 +1,17 @@
 #include "serverlist/serverlist.h"
 
-#include <algorithm>
-
 ServerEntry ServerList::entry(int index) const {
     if (index < 0 || index >= count())
         return {};
-    const ServerEntry& stored = entries_[index];
+    const ServerEntry stored = entries_.at(index);
     return {trimSpaces(stored.host), trimSpaces(stored.port)};
 }
 
 QString ServerList::row(int index) const {
     if (index < 0 || index >= count())
         return {};
-    return formatServerRow(entries_[index].host, entries_[index].port);
+    const ServerEntry stored = entries_.at(index);
+    return formatServerRow(stored.host, stored.port);
 }
 
 bool ServerList::append(const ServerEntry& entry) {
@@ -40,7 +39,7 @@ void ServerList::remove(int index) {
 void ServerList::replace(int index, const ServerEntry& entry) {
     if (index < 0 || index >= count())
         return;
-    entries_[index] = entry;
+    entries_.replace(index, entry);
     Q_EMIT rowsChanged();
 }
 
@@ -69,8 +68,9 @@ void ServerList::setAddress(const QString& ip, const QString& port) {
     Q_EMIT addressChanged();
 }
 
-void ServerList::load(const QList<ServerEntry>& entries) {
-    entries_ = entries.first(std::min(entries.size(), qsizetype(MaxRows)));
+void ServerList::load(const ServerEntries& entries) {
+    entries_ = entries;
+    entries_.truncate(MaxRows);
     Q_EMIT rowsChanged();
     select(0);
 }

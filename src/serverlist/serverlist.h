@@ -1,10 +1,9 @@
 #pragma once
 
-#include <QList>
 #include <QObject>
 #include <QString>
 
-#include "config/serverrow.h"
+#include "config/serverentries.h"
 
 // The ordered server entries with their one selection, and the address fields and Move button
 // states that follow the selection. Entries are kept as host and port, so hosts longer than 40
@@ -21,7 +20,7 @@ public:
     ServerEntry entry(int index) const;
     // The row text of an entry (formatServerRow).
     QString row(int index) const;
-    const QList<ServerEntry>& entries() const { return entries_; }
+    const ServerEntries& entries() const { return entries_; }
 
     // Row changes leave the selection index as it is, except clear(), which selects nothing, and
     // remove(), which selects nothing when the index no longer names a row.
@@ -46,7 +45,7 @@ public:
     bool canMoveDown() const { return canMoveDown_; }
 
     // Replaces the entries (at most MaxRows) and selects the first, as loading the file does.
-    void load(const QList<ServerEntry>& entries);
+    void load(const ServerEntries& entries);
 
 Q_SIGNALS:
     void rowsChanged();
@@ -58,7 +57,7 @@ Q_SIGNALS:
 private:
     void followSelection();
 
-    QList<ServerEntry> entries_;
+    ServerEntries entries_;
     int selectedIndex_ = -1;
     QString addressHost_;
     QString addressPort_;

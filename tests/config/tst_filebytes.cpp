@@ -10,7 +10,7 @@
 #include "config/serverlistfile.h"
 #include "config/settingsfile.h"
 
-using Entries = QList<ServerEntry>;
+using Entries = ServerEntries;
 
 namespace {
 QByteArray settingsFile(const QByteArray& updateEvery) {
@@ -62,7 +62,8 @@ private Q_SLOTS:
         const QString path = serverListFilePath(dir.path());
         writeFile(path, file);
         const Entries loaded = loadServerList(path);
-        QTEST(loaded.value(0).host, "firstHost");
+        QVERIFY(!loaded.isEmpty());
+        QTEST(loaded.at(0).host, "firstHost");
         QVERIFY(saveServerList(path, loaded).ok);
         QCOMPARE(fileBytes(path), file);
         QCOMPARE(readFromBuffer(file), loaded);

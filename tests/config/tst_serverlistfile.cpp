@@ -5,7 +5,7 @@
 
 #include "config/serverlistfile.h"
 
-using Entries = QList<ServerEntry>;
+using Entries = ServerEntries;
 
 namespace {
 

@@ -56,7 +56,7 @@ struct EngineFixture {
         return QTest::qWaitFor([&] { return messages().contains(message); }, timeoutMs);
     }
 
-    void useServers(const QList<ServerEntry>& entries) { servers.load(entries); }
+    void useServers(const ServerEntries& entries) { servers.load(entries); }
 
     // Moves every clock on by a span and ticks once.
     void tickAfter(qint64 ms) {

@@ -154,7 +154,7 @@ void UpdateRunTest::emptyListWithLoopEnds() {
 
 void UpdateRunTest::longListOfFailingRowsDoesNotRecurse() {
     EngineFixture f;
-    f.useServers(QList<ServerEntry>(20000, FailsAtOnce));
+    f.useServers(ServerEntries(20000, FailsAtOnce));
     f.engine.requestUpdate();
     QCOMPARE(f.messages().count(QStringLiteral("Connection failed.")), 20000);
     QCOMPARE(f.servers.selectedIndex(), 0);

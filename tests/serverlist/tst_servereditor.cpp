@@ -7,7 +7,7 @@
 #include "serverlist/serverlist.h"
 #include "support/fakeclock.h"
 
-using Entries = QList<ServerEntry>;
+using Entries = ServerEntries;
 
 const Entries ThreeServers{{"first", "1"}, {"second", "2"}, {"third", "3"}};
 
