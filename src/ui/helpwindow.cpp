@@ -2,7 +2,6 @@
 
 #include <QDesktopServices>
 #include <QFontDatabase>
-#include <QIcon>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -12,6 +11,7 @@
 #include "ui/captionfit.h"
 #include "ui/helpfile.h"
 #include "ui/helplayout.h"
+#include "ui/programpictures.h"
 #include "ui/twips.h"
 
 namespace {
@@ -39,7 +39,7 @@ HelpWindow::HelpWindow(const QString& programFolder)
     setObjectName(QStringLiteral("frmHelp"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Quorvel Help"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/help.png")));
+    setWindowIcon(compiledInIcon(QStringLiteral(":/icons/help.png")));
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);
     setPalette(black);

@@ -10,3 +10,6 @@ struct ProgramPictures {
 
 // The program's own pictures, compiled in.
 ProgramPictures programPictures();
+
+// A picture compiled in as PNG, as an icon.
+QIcon compiledInIcon(const QString& resource);
