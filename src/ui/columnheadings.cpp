@@ -2,7 +2,7 @@
 
 #include <QFontMetrics>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QStyle>
 #include <algorithm>
 #include <cmath>
@@ -18,13 +18,13 @@ QString spacesTo(const QFontMetrics& metrics, const QString& before, qreal x) {
 }
 }  // namespace
 
-int rowTextLeft(const QListWidget& list) {
+int rowTextLeft(const QListView& list) {
     // Item views draw their text one pixel inside the focus frame's margin.
     const int margin = list.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &list) + 1;
     return list.x() + list.frameWidth() + margin;
 }
 
-QString columnHeadings(const QLabel& label, const QListWidget& list) {
+QString columnHeadings(const QLabel& label, const QListView& list) {
     const QFontMetrics metrics(label.font());
     const qreal column = QFontMetricsF(list.font()).horizontalAdvance(u'M');
     const qreal hostLeft = rowTextLeft(list) - label.x();

@@ -3,7 +3,7 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class QListView;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -36,7 +36,7 @@ struct MainControls {
     QLineEdit* txtForgetPing = nullptr;
     QLineEdit* txtAttempts = nullptr;
 
-    QListWidget* lstServers = nullptr;
+    QListView* lstServers = nullptr;
     QLabel* lblTableHeaders = nullptr;
     QPlainTextEdit* txtLog = nullptr;
     QLabel* imgUpdateIcon = nullptr;

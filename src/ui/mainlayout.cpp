@@ -4,7 +4,7 @@
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <array>
@@ -101,7 +101,7 @@ QWidget* create(const ControlDesign& design, QWidget& form) {
             break;
         }
         case Kind::List:
-            control = new QListWidget(&form);
+            control = new QListView(&form);
             break;
         case Kind::Log:
             control = new QPlainTextEdit(&form);
@@ -152,7 +152,7 @@ MainControls collect(QWidget& form) {
     c.txtMaxPing = find<QLineEdit>(form, "txtMaxPing");
     c.txtForgetPing = find<QLineEdit>(form, "txtForgetPing");
     c.txtAttempts = find<QLineEdit>(form, "txtAttempts");
-    c.lstServers = find<QListWidget>(form, "lstServers");
+    c.lstServers = find<QListView>(form, "lstServers");
     c.lblTableHeaders = find<QLabel>(form, "lblTableHeaders");
     c.txtLog = find<QPlainTextEdit>(form, "txtLog");
     c.imgUpdateIcon = find<QLabel>(form, "imgUpdateIcon");

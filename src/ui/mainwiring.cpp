@@ -1,10 +1,12 @@
 #include "ui/mainwiring.h"
 
 #include <QCheckBox>
+#include <QItemSelectionModel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 
 #include "config/fieldchecks.h"
@@ -15,6 +17,7 @@
 #include "serverlist/servereditor.h"
 #include "serverlist/serverlist.h"
 #include "ui/mainwindow.h"
+#include "ui/serverrowsmodel.h"
 
 namespace {
 struct CheckOption {
@@ -48,7 +51,11 @@ void showText(QLineEdit* field, const QString& text) {
 }  // namespace
 
 MainWiring::MainWiring(MainWindow& window, const WindowModel& model)
-    : QObject(&window), window_(window), c_(window.controls()), m_(model) {
+    : QObject(&window),
+      window_(window),
+      c_(window.controls()),
+      m_(model),
+      rows_(new ServerRowsModel(model.servers, this)) {
     wireOptions();
     wireServerList();
     wireAddressFields();
@@ -110,14 +117,18 @@ void MainWiring::wireNumberField(QLineEdit* field, QString Settings::*text,
 }
 
 void MainWiring::wireServerList() {
+    c_.lstServers->setModel(rows_);
     connect(&m_.servers, &ServerList::rowsChanged, this, &MainWiring::showRows);
     connect(&m_.servers, &ServerList::selectionChanged, this, &MainWiring::showSelection);
     // A click runs the selection handling even on the selected row: the fields show it again.
-    connect(c_.lstServers, &QListWidget::itemClicked, this,
-            [this] { m_.servers.select(c_.lstServers->currentRow()); });
-    connect(c_.lstServers, &QListWidget::currentRowChanged, this,
-            [this](int row) { m_.servers.select(row); });
-    connect(c_.lstServers, &QListWidget::itemDoubleClicked, this,
+    connect(c_.lstServers, &QListView::clicked, this,
+            [this](const QModelIndex& row) { m_.servers.select(row.row()); });
+    connect(c_.lstServers->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& row) {
+                if (!showingSelection_)
+                    m_.servers.select(row.row());
+            });
+    connect(c_.lstServers, &QListView::doubleClicked, this,
             [this] { m_.engine.requestUpdateFromList(); });
     onButton(c_.butAdd, [this] { m_.editor.add(); });
     onButton(c_.butModify, [this] { m_.editor.modify(); });
@@ -171,20 +182,18 @@ void MainWiring::onButton(QPushButton* button, std::function<void()> action) {
 }
 
 void MainWiring::showRows() {
-    const QSignalBlocker blocker(c_.lstServers);
-    c_.lstServers->clear();
-    QStringList rows;  // added at once: one insertion into the list's model, not one a row
-    rows.reserve(m_.servers.count());
-    for (int index = 0; index < m_.servers.count(); ++index)
-        rows.append(m_.servers.row(index));
-    c_.lstServers->addItems(rows);
+    {
+        const QScopedValueRollback showing(showingSelection_, true);
+        rows_->refresh();
+    }
     showSelection();
 }
 
 void MainWiring::showSelection() {
     {
-        const QSignalBlocker blocker(c_.lstServers);
-        c_.lstServers->setCurrentRow(m_.servers.selectedIndex());
+        const QScopedValueRollback showing(showingSelection_, true);
+        c_.lstServers->selectionModel()->setCurrentIndex(rows_->index(m_.servers.selectedIndex()),
+                                                         QItemSelectionModel::ClearAndSelect);
     }
     c_.butMoveUp->setEnabled(m_.servers.canMoveUp());
     c_.butMoveDown->setEnabled(m_.servers.canMoveDown());

@@ -12,6 +12,7 @@ class QLineEdit;
 class QPushButton;
 class ServerEditor;
 class ServerList;
+class ServerRowsModel;
 class UpdateEngine;
 struct MainControls;
 struct Settings;
@@ -59,5 +60,8 @@ private:
     MainWindow& window_;
     const MainControls& c_;
     WindowModel m_;
+    ServerRowsModel* rows_;
+    // The view's selection is being set to show the list's own, not changed by the user.
+    bool showingSelection_ = false;
     FocusLeaveChecks checks_;
 };

@@ -3,7 +3,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -76,13 +76,13 @@ private Q_SLOTS:
 
     void columnHeadingsStandOverTheColumns() {
         auto* headings = f.control<QLabel>("lblTableHeaders");
-        auto* list = f.control<QListWidget>("lstServers");
+        auto* list = f.control<QListView>("lstServers");
         const QString text = headings->text();
         const QFontMetrics metrics(headings->font());
         const int column = QFontMetrics(list->font()).horizontalAdvance(u'M');
         // Where the rows' characters fall, counted from the label's left edge.
         const int textMargin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1;
-        const QPoint firstRow = list->visualItemRect(list->item(0)).topLeft();
+        const QPoint firstRow = list->visualRect(list->model()->index(0, 0)).topLeft();
         const int hostLeft =
             list->viewport()->mapTo(&f.window(), firstRow).x() + textMargin - headings->x();
         const int bar = metrics.horizontalAdvance(text.left(text.indexOf(u'|')));
@@ -106,8 +106,8 @@ private Q_SLOTS:
         QVERIFY(!stop->isEnabled());
         QCOMPARE(f.messages().last(), QStringLiteral("Update cancelled by user."));
 
-        auto* list = f.control<QListWidget>("lstServers");
-        const QPoint row = list->visualItemRect(list->item(0)).center();
+        auto* list = f.control<QListView>("lstServers");
+        const QPoint row = list->visualRect(list->model()->index(0, 0)).center();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row);
         QVERIFY(f.messages().contains(QStringLiteral("Server list double-clicked:")));
