@@ -14,8 +14,9 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
-    // The list has changed: views ask for its rows again. A reset of a list this simple costs
-    // nothing, and fine-grained row signals would not show anything different.
+    // The list has changed: views ask for its rows again. A view lays out rows of one height in
+    // one pass over the count, so a reset is cheap, and row-by-row signals would show nothing
+    // different.
     void refresh();
 
 private:
