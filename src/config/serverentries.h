@@ -8,8 +8,9 @@
 
 // An ordered list of server entries, packed: the texts of all entries stand back to back in one
 // buffer, each entry in Latin-1 (one byte a character) when all its characters have a Latin-1
-// form and as the string's own UTF-16 otherwise, so that every text comes back exactly. A full list of 32,767 entries then costs about its characters and
-// sixteen bytes an entry, where two strings an entry would cost several times as much.
+// form and as the string's own UTF-16 otherwise, so that every text comes back exactly. A full list
+// of 32,767 entries then costs about its characters and sixteen bytes an entry, where two strings
+// an entry would cost several times as much.
 class ServerEntries {
 public:
     ServerEntries() = default;
