@@ -25,10 +25,6 @@ QString decodeEightBit(const QByteArray& bytes) {
     return decodeText(bytes, encodingOf(bytes));
 }
 
-QByteArray encodeEightBit(const QString& text) {
-    return encodeText(text, TextEncoding::Utf8);
-}
-
 QStringList splitLines(const QString& text) {
     QStringList lines;
     qsizetype start = 0;

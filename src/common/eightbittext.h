@@ -15,9 +15,8 @@ TextEncoding encodingOf(const QByteArray& bytes, TextEnd end = TextEnd::Whole);
 QString decodeText(const QByteArray& bytes, TextEncoding encoding);
 QByteArray encodeText(const QString& text, TextEncoding encoding);
 
-// Decoded in the encoding the bytes are in; encoded as UTF-8.
+// Decoded in the encoding the bytes are in.
 QString decodeEightBit(const QByteArray& bytes);
-QByteArray encodeEightBit(const QString& text);
 
 // The lines of a text. CR LF, a lone CR and a lone LF each end a line, so files saved on any
 // system keep their lines; the ending is not part of the line. A last line without an ending

@@ -84,8 +84,7 @@ void UpdateEngine::finishCorrection(const ClockSetting& setting, const ClockSetR
 }
 
 void UpdateEngine::logCorrection(const QDateTime& oldLocal, const QDateTime& newLocal) {
-    const QString verb = parts_.clockSetter.isDryRun() ? QStringLiteral("would be updated")
-                                                       : QStringLiteral("updated");
+    const QString verb = correctionVerb();
     const qint64 correction = oldLocal.secsTo(newLocal);
     if (correction == 0) {
         parts_.log.add(
@@ -102,6 +101,11 @@ void UpdateEngine::logCorrection(const QDateTime& oldLocal, const QDateTime& new
 void UpdateEngine::selectFirstServer() {
     if (parts_.servers.count() > 0)
         parts_.servers.select(0);
+}
+
+QString UpdateEngine::correctionVerb() const {
+    return parts_.clockSetter.isDryRun() ? QStringLiteral("would be updated")
+                                         : QStringLiteral("updated");
 }
 
 QString UpdateEngine::timeText(const QDateTime& wall) const {

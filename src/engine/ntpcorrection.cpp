@@ -35,9 +35,7 @@ void UpdateEngine::correctClockBy(qint64 offsetNs) {
 }
 
 void UpdateEngine::logNtpCorrection(const ClockSetting& setting) {
-    const QString verb = parts_.clockSetter.isDryRun() ? QStringLiteral("would be updated")
-                                                       : QStringLiteral("updated");
     parts_.log.add(QStringLiteral("*System clock %1 from %2 to %3 - a correction of %4 seconds.*")
-                       .arg(verb, timeText(setting.oldLocal), timeText(setting.newLocal),
-                            shownOffsetSeconds(*setting.ntpOffsetNs)));
+                       .arg(correctionVerb(), timeText(setting.oldLocal),
+                            timeText(setting.newLocal), shownOffsetSeconds(*setting.ntpOffsetNs)));
 }

@@ -139,6 +139,8 @@ private:
     QDateTime nowPlusUpdatePeriod() const;
     void setButtons(bool updateEnabled);
     QString timeText(const QDateTime& wall) const;
+    // How a correction's log line says what became of the clock.
+    QString correctionVerb() const;
 
     EngineParts parts_;
     TimeZone timeZone_;

@@ -107,14 +107,13 @@ void UpdateEngine::queryServer() {
         return;
     }
     ++attempt_;
-    const QByteArray query = QByteArray::number(attempt_);
     if (leadingNumber(parts_.settings.attemptsText) < attempt_) {
         tryNextServer(RunMessage::FailedTooManyTimes);
         return;
     }
     parts_.log.add(QStringLiteral("Queried server for time - attempt %1:").arg(attempt_));
     // A failed send leaves the mark and the state as they were, so the next tick tries again.
-    if (!(ntp_ ? sendNtpQuery() : parts_.socket.send(query)))
+    if (!(ntp_ ? sendNtpQuery() : parts_.socket.send(QByteArray::number(attempt_))))
         return;
     timeMarkMs_ = parts_.clock.monotonicMs();
     runState_ = RunState::AwaitingReply;
