@@ -14,10 +14,10 @@ void UpdateEngine::tick() {
     const Settings& settings = parts_.settings;
     elapsedMs_ = clock.monotonicMs() - timeMarkMs_;
     const QDateTime shown = wholeSecond(clock.localNow());
+    const ZoneOffsets offsets = timeZone_.offsets();
     yourTimeText_ = timeText(shown);
-    guardDaylightSaving(shown, clock.boottimeMs());
-    utcTimeText_ = timeText(settings.daylightSaving == 0 ? timeZone_.standardUtcNow()
-                                                         : timeZone_.daylightUtcNow());
+    guardDaylightSaving(shown, clock.boottimeMs(), offsets.daylightShift);
+    utcTimeText_ = timeText(TimeZone::utcOf(shown, offsets, settings.daylightSaving != 0));
     Q_EMIT displaysChanged();
 
     if (elapsedMs_ >= leadingNumber(settings.connectWaitText) && runState_ == RunState::Connecting)
@@ -43,12 +43,11 @@ void UpdateEngine::tick() {
 // A jump of the local clock by the daylight shift is a change of daylight-saving time: follow it
 // with the option, and cancel a run that the jump may have confused. Our own correction of the
 // clock is never taken for one.
-void UpdateEngine::guardDaylightSaving(const QDateTime& shown, qint64 bootMs) {
+void UpdateEngine::guardDaylightSaving(const QDateTime& shown, qint64 bootMs, qint32 shift) {
     const bool comparable =
         lastShownTime_.isValid() && !clockSetSinceLastTick_ && !clockAnswerOutstanding_;
     const qint64 jump =
         comparable ? daylightJumpMinutes(lastShownTime_, shown, bootMs - lastTickBootMs_) : 0;
-    const qint32 shift = timeZone_.daylightShift();
     if (shift != 0 && jump == shift) {
         setDaylightOption(1);
         if (!updateEnabled_)

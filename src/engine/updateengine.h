@@ -133,7 +133,7 @@ private:
     void correctClockBy(qint64 offsetNs);
     void logNtpCorrection(const ClockSetting& setting);
 
-    void guardDaylightSaving(const QDateTime& shown, qint64 bootMs);
+    void guardDaylightSaving(const QDateTime& shown, qint64 bootMs, qint32 shift);
     void setDaylightOption(int state);
     bool scheduleDue(const QDateTime& shown) const;
     QDateTime nowPlusUpdatePeriod() const;

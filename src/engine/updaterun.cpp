@@ -24,7 +24,7 @@ constexpr qint64 WalkRepeatMs = 1000;
 }  // namespace
 
 UpdateEngine::UpdateEngine(const EngineParts& parts, QObject* parent)
-    : QObject(parent), parts_(parts), timeZone_(parts.zone, parts.clock) {
+    : QObject(parent), parts_(parts), timeZone_(parts.zone) {
     connect(&parts_.socket, &TimeSocket::connected, this, &UpdateEngine::onConnected);
     connect(&parts_.socket, &TimeSocket::dataArrived, this, &UpdateEngine::onDataArrived);
     connect(&parts_.socket, &TimeSocket::connectionLost, this, &UpdateEngine::onConnectionLost);

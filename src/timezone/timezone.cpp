@@ -1,19 +1,8 @@
 #include "timezone/timezone.h"
 
-#include "common/clock.h"
-#include "common/walltime.h"
-
-QDateTime TimeZone::utcNowWithOffset(qint32 offset) const {
-    return wholeSecond(clock_.localNow()).addSecs(qint64(offset) * 60);
-}
-
-QDateTime TimeZone::standardUtcNow() const {
-    return utcNowWithOffset(zone_.offsets().standardOffset);
-}
-
-QDateTime TimeZone::daylightUtcNow() const {
-    const ZoneOffsets offsets = zone_.offsets();
-    return utcNowWithOffset(offsets.standardOffset + offsets.daylightShift);
+QDateTime TimeZone::utcOf(const QDateTime& local, const ZoneOffsets& offsets, bool daylight) {
+    const qint32 offset = offsets.standardOffset + (daylight ? offsets.daylightShift : 0);
+    return local.addSecs(qint64(offset) * 60);
 }
 
 qint16 TimeZone::standardOffset() const {
@@ -23,10 +12,6 @@ qint16 TimeZone::standardOffset() const {
 qint16 TimeZone::daylightOffset() const {
     const ZoneOffsets offsets = zone_.offsets();
     return qint16(offsets.standardOffset + offsets.daylightShift);
-}
-
-qint32 TimeZone::daylightShift() const {
-    return zone_.offsets().daylightShift;
 }
 
 std::optional<bool> TimeZone::daylightTimeAt(const QDateTime& utc) const {
