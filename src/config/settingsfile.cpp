@@ -79,7 +79,7 @@ bool applyValue(const SettingsLine& line, const QString& value, Settings& settin
 
 const SettingsLine* lineWithKey(const QString& lowerCaseLine) {
     for (const SettingsLine& line : Lines) {
-        if (lowerCaseLine.startsWith(QString(line.key).toLower()))
+        if (lowerCaseLine.startsWith(line.key, Qt::CaseInsensitive))
             return &line;
     }
     return nullptr;
