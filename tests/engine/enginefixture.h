@@ -16,10 +16,8 @@
 #include "support/recordingtray.h"
 #include "support/scriptedserver.h"
 
-// An engine wired to a clock the test moves (at noon, in step with the zone), a zone five hours
-// west of UTC, a recording clock setter and tray, and a real socket, so runs go to real servers
-// on loopback. A test may give the engine the machine's zone (chosen with TZ=) or another
-// clock setter instead.
+// An engine on a clock the test moves (6 Dec 2026 12:00, 17:00 UTC), a zone five hours west of
+// UTC with daylight saving (or TZ='s), a recording clock setter (or the test's), real sockets.
 struct EngineFixture {
     enum class Zone { Fixed, System };
 
@@ -51,19 +49,15 @@ struct EngineFixture {
         return all;
     }
     QString lastMessage() const { return messages().value(messages().size() - 1); }
-
-    [[nodiscard]] bool waitForMessage(const QString& message, int timeoutMs = 5000) const {
-        return QTest::qWaitFor([&] { return messages().contains(message); }, timeoutMs);
+    [[nodiscard]] bool waitForMessage(const QString& message) const {
+        return QTest::qWaitFor([&] { return messages().contains(message); }, 5000);
     }
 
     void useServers(const ServerEntries& entries) { servers.load(entries); }
-
-    // Moves every clock on by a span and ticks once.
     void tickAfter(qint64 ms) {
         clock.advance(ms);
         engine.tick();
     }
-
     // Starts a run on the server and waits until its first query has gone out.
     [[nodiscard]] bool queryServer(ScriptedServer& server) {
         useServers({{QStringLiteral("127.0.0.1"), server.portText()}});

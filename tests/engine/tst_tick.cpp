@@ -1,117 +1,119 @@
 #include <QTest>
 
+#include "engine/ticker.h"
 #include "enginefixture.h"
+#include "support/fakeclockwatch.h"
 
+// The tick's daylight-saving guard, and the ticker that sleeps while the window is hidden.
 class TickTest : public QObject {
     Q_OBJECT
+
+    // A hidden window's ticker. Time moves only by the delays it arms, so a wake-up it fails to
+    // arm leaves nothing to advance by and the test fails.
+    struct Hidden {
+        EngineFixture f;
+        FakeClockWatch watch;
+        Ticker ticker{f.engine, f.clock, &watch};
+        int wakes = 0;
+        QDateTime daylightFromUtc;  // when time passes it, the wall clock jumps an hour on
+
+        Hidden() {
+            ticker.setDisplaysShown(false);
+            ticker.tickNow();
+        }
+        void passTime(qint64 ms) {
+            const qint64 toChange = f.clock.utcNow().msecsTo(daylightFromUtc);
+            if (daylightFromUtc.isValid() && toChange <= ms) {
+                f.clock.advance(toChange);
+                f.clock.setLocal(f.clock.localNow().addSecs(3600));
+                f.zone.setDaylightInForce(true);
+                daylightFromUtc = QDateTime();
+                ms -= toChange;
+            }
+            f.clock.advance(ms);
+        }
+        template <typename Done>
+        [[nodiscard]] bool wakeUntil(Done done) {
+            while (!done() && wakes < 50) {
+                const std::optional<int> delay = ticker.armedDelayMs();
+                if (!delay)
+                    return false;
+                passTime(*delay);
+                ticker.tickNow();
+                ++wakes;
+            }
+            return done();
+        }
+    };
+
 private Q_SLOTS:
-    void connectWaitEndsAtItsSetting_data();
-    void connectWaitEndsAtItsSetting();
-    void idleRunNeverTimesOut();
-    void waitsLongerThan16BitsEnd();
-    void scheduleFollowsItsOption_data();
-    void scheduleFollowsItsOption();
-    void displaysShowLocalAndUtcTime_data();
-    void displaysShowLocalAndUtcTime();
-};
-
-void TickTest::connectWaitEndsAtItsSetting_data() {
-    QTest::addColumn<QString>("timeout");
-    QTest::addColumn<int>("waited");
-    QTest::addColumn<bool>("timedOut");
-    QTest::newRow("one short") << QStringLiteral("6000") << 5999 << false;
-    QTest::newRow("reached") << QStringLiteral("6000") << 6000 << true;
-    QTest::newRow("zero from the file ends at the first tick") << QStringLiteral("0") << 0 << true;
-}
-
-void TickTest::connectWaitEndsAtItsSetting() {
-    QFETCH(QString, timeout);
-    QFETCH(int, waited);
-    QFETCH(bool, timedOut);
-    EngineFixture f;
-    f.settings.connectWaitText = timeout;
-    // Nothing listens on the port of a closed server: the refusal has no handler of its own,
-    // so only the connect wait ends the run.
-    QTcpServer closed;
-    QVERIFY(closed.listen(QHostAddress::LocalHost));
-    const QString port = QString::number(closed.serverPort());
-    closed.close();
-    f.useServers({{QStringLiteral("127.0.0.1"), port}, {QString(), QStringLiteral("1610")}});
-    f.engine.requestUpdate();
-    f.tickAfter(waited);
-    QCOMPARE(f.messages().contains(QStringLiteral("Connection timed out.")), timedOut);
-    QCOMPARE(f.engine.runState(),
-             timedOut ? UpdateEngine::RunState::Idle : UpdateEngine::RunState::Connecting);
-    f.engine.cancelUpdate();
-}
-
-void TickTest::idleRunNeverTimesOut() {
-    EngineFixture f;
-    f.settings.connectWaitText = QStringLiteral("10");
-    f.settings.replyWaitText = QStringLiteral("10");
-    f.tickAfter(100000);
-    QVERIFY(f.messages().isEmpty());
-}
-
-void TickTest::waitsLongerThan16BitsEnd() {
-    EngineFixture f;
-    f.settings.replyWaitText = QStringLiteral("40000");
-    f.clock.setLocal(wallTime(QDate(2026, 12, 6), QTime(23, 59, 50)));
-    ScriptedServer server;
-    QVERIFY(f.queryServer(server));
-    f.tickAfter(39999);
-    QCOMPARE(f.engine.attempt(), 1);
-    f.tickAfter(1);
-    QVERIFY(f.messages().contains(
-        QStringLiteral("Did not receive reply to attempt 1 after 40000 milliseconds.")));
-}
-
-void TickTest::scheduleFollowsItsOption_data() {
-    QTest::addColumn<int>("schedule");
-    QTest::addColumn<QString>("period");
-    QTest::addColumn<qint64>("dueAfterSeconds");
-    QTest::newRow("on") << 1 << QStringLiteral("1") << qint64(3600);
-    QTest::newRow("off") << 0 << QStringLiteral("1") << qint64(-1);
-    QTest::newRow("greyed counts as off") << 2 << QStringLiteral("1") << qint64(-1);
-    QTest::newRow("a period below one hour counts as six")
-        << 1 << QStringLiteral("0.5") << qint64(6 * 3600);
-    QTest::newRow("fraction dropped") << 1 << QStringLiteral("2.9") << qint64(2 * 3600);
-    QTest::newRow("beyond the calendar: never") << 1 << QStringLiteral("1e300") << qint64(-1);
-}
-
-void TickTest::scheduleFollowsItsOption() {
-    QFETCH(int, schedule);
-    QFETCH(QString, period);
-    QFETCH(qint64, dueAfterSeconds);
-    EngineFixture f;
-    f.settings.scheduled = schedule;
-    f.settings.updatePeriodText = period;
-    f.engine.scheduleNextUpdate();
-    f.useServers({{QStringLiteral("127.0.0.1"), QStringLiteral("0")}});
-    if (dueAfterSeconds > 0) {
-        f.tickAfter(dueAfterSeconds * 1000 - 1000);
-        QVERIFY(f.messages().isEmpty());
+    // Between two ticks real time (the boot clock, which counts a suspend) passed and the wall
+    // clock moved; a move an hour off real time is the zone's hour of daylight saving.
+    void guardSeesDaylightChange_data() {
+        QTest::addColumn<qint64>("realMs");
+        QTest::addColumn<qint64>("wallMs");
+        QTest::addColumn<bool>("running");
+        QTest::addColumn<int>("option");
+        QTest::addColumn<int>("optionAfter");
+        QTest::addColumn<QString>("message");
+        const qint64 hour = 3600000;
+        QTest::newRow("forward during a run")
+            << qint64(1000) << hour + 1000 << true << 0 << 1
+            << "Update cancelled due to possible confusion caused by change to daylight savings "
+               "time.";
+        QTest::newRow("back while idle") << qint64(1000) << -hour + 1000 << false << 1 << 0 << "";
+        QTest::newRow("two hours: no change")
+            << qint64(1000) << 2 * hour + 1000 << true << 0 << 0 << "";
+        QTest::newRow("an hour asleep: no change") << hour << hour << false << 0 << 0 << "";
+        QTest::newRow("change while asleep") << 2 * hour << 3 * hour << false << 0 << 1 << "";
     }
-    f.tickAfter(dueAfterSeconds > 0 ? 1000 : 30LL * 24 * 3600 * 1000);
-    QCOMPARE(f.messages().contains(QStringLiteral("Scheduled update:")), dueAfterSeconds > 0);
-}
+    void guardSeesDaylightChange() {
+        QFETCH(qint64, realMs);
+        QFETCH(qint64, wallMs);
+        QFETCH(bool, running);
+        QFETCH(int, option);
+        QFETCH(QString, message);
+        EngineFixture f;
+        f.settings.daylightSaving = option;
+        f.engine.tick();
+        ScriptedServer server;
+        if (running)
+            QVERIFY(f.queryServer(server));
+        const QStringList logged = f.messages();
+        const QDateTime shown = f.clock.localNow();
+        f.clock.sleep(realMs);
+        f.clock.setLocal(shown.addMSecs(wallMs));
+        f.engine.tick();
+        QTEST(f.settings.daylightSaving, "optionAfter");
+        QCOMPARE(f.messages(), message.isEmpty() ? logged : logged + QStringList{message});
+        QCOMPARE(f.engine.isIdle(), !running || !message.isEmpty());
+    }
 
-void TickTest::displaysShowLocalAndUtcTime_data() {
-    QTest::addColumn<int>("option");
-    QTest::addColumn<QString>("utc");
-    QTest::newRow("standard") << 0 << QStringLiteral("6 Dec 2026 17:00:01");
-    QTest::newRow("daylight") << 1 << QStringLiteral("6 Dec 2026 16:00:01");
-}
+    void hiddenScheduledUpdateHappensOnTime() {
+        Hidden h;
+        h.f.clock.setLocal(wallTime(QDate(2026, 12, 6), QTime(12, 0, 0, 437)));
+        h.f.settings.updatePeriodText = QStringLiteral("6");
+        h.f.engine.scheduleNextUpdate();
+        const QDateTime due = h.f.engine.nextUpdate();
+        QVERIFY(h.wakeUntil([&] { return h.f.messages().contains("Scheduled update:"); }));
+        QCOMPARE(wholeSecond(h.f.clock.localNow()), due);
+        // At most one wake an hour on the way, then the update's second.
+        QVERIFY2(h.wakes <= 7, qPrintable(QString::number(h.wakes)));
+    }
 
-void TickTest::displaysShowLocalAndUtcTime() {
-    QFETCH(int, option);
-    QFETCH(QString, utc);
-    EngineFixture f;
-    f.settings.daylightSaving = option;
-    f.tickAfter(1000);
-    QCOMPARE(f.engine.yourTimeText(), QStringLiteral("6 Dec 2026 12:00:01"));
-    QCOMPARE(f.engine.utcTimeText(), utc);
-}
+    void hiddenDaylightChangeIsSeenWhenItHappens() {
+        Hidden h;
+        h.f.engine.scheduleNextUpdate();
+        const QDateTime change(QDate(2026, 12, 6), QTime(19, 17, 30, 250), Qt::UTC);
+        h.watch.nextChange = h.daylightFromUtc = change;
+        h.ticker.tickNow();
+        QVERIFY(h.wakeUntil([&] { return h.f.settings.daylightSaving == 1; }));
+        // Within the second of the change, long before the next scheduled update.
+        QVERIFY(h.f.clock.utcNow() >= change);
+        QVERIFY(h.f.clock.utcNow() < change.addSecs(1));
+        QVERIFY(!h.f.messages().contains("Scheduled update:"));
+    }
+};
 
 QTEST_GUILESS_MAIN(TickTest)
 #include "tst_tick.moc"

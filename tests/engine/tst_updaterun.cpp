@@ -1,187 +1,222 @@
+#include <time.h>
+#include <QFile>
 #include <QSignalSpy>
 #include <QTest>
 
 #include "enginefixture.h"
 
 namespace {
-const ServerEntry FailsAtOnce{QStringLiteral("127.0.0.1"), QStringLiteral("0")};
+// Runs an update on a server that answers query 1 at once, until the clock setter is asked.
+[[nodiscard]] bool updateFrom(EngineFixture& f, ScriptedServer& server, const QByteArray& reply) {
+    server.setScript([reply](QTcpSocket& client, const QByteArray&) { client.write(reply); });
+    return f.queryServer(server) &&
+           QTest::qWaitFor([&] { return !f.setter.changes.isEmpty(); }, 5000);
 }
+}  // namespace
 
+// The walk down the server list, the numbered query exchange with each server, and the
+// correction of the clock from an accepted reply.
 class UpdateRunTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void clickBeginsRunAndConnects();
-    void stopCancelsWithoutTryingAnotherServer();
-    void triggerDuringRunOnlyLogs();
-    void failingRowsAreWalkedInOrder_data();
-    void failingRowsAreWalkedInOrder();
-    void loopWrapsFromLaterTickAtMostOncePerSecond();
-    void wrapLimitEndsTheWalk();
-    void editedAddressClearsSelection();
-    void emptyListWithLoopEnds();
-    void longListOfFailingRowsDoesNotRecurse();
-    void lostConnectionMovesOnAtOnce();
-    void everyRunMovesNextScheduledUpdate();
+    void walkTriesEachRowAndWrapsOnlyWithLoop_data() {
+        QTest::addColumn<int>("loop");
+        QTest::newRow("loop off: the walk ends") << 0;
+        QTest::newRow("loop on: again from the top a second later") << 1;
+    }
+    void walkTriesEachRowAndWrapsOnlyWithLoop() {
+        QFETCH(int, loop);
+        EngineFixture f;
+        f.settings.loopList = loop;
+        f.useServers({{QStringLiteral("a"), QStringLiteral("0")},
+                      {QStringLiteral("b"), QStringLiteral("70000")},
+                      {QString(), QStringLiteral("1610")}});
+        f.engine.requestUpdate();
+        const QStringList walk{"Attempted to connect to a:0:",     "Connection failed.",
+                               "Attempted to connect to b:70000:", "Connection failed.",
+                               "Attempted to connect to :1610:",   "Connection failed."};
+        QCOMPARE(f.messages(), QStringList{"Update Clock button clicked:"} + walk);
+        QCOMPARE(f.servers.selectedIndex(), 0);
+        f.tickAfter(999);
+        QCOMPARE(f.messages().size(), 7);
+        f.tickAfter(1);
+        QCOMPARE(f.messages().mid(7), loop == 1 ? walk : QStringList());
+        QCOMPARE(f.engine.isIdle(), loop == 0);
+    }
+
+    void longListOfFailingRowsDoesNotRecurse() {
+        EngineFixture f;
+        f.useServers(ServerEntries(20000, {QStringLiteral("127.0.0.1"), QStringLiteral("0")}));
+        f.engine.requestUpdate();
+        QCOMPARE(f.messages().count(QStringLiteral("Connection failed.")), 20000);
+        QVERIFY(f.engine.isIdle());
+    }
+
+    // A query goes out again only when the reply wait has run out; after the allowed attempts
+    // the server is given up for the next row.
+    void silentServerIsAskedAgainThenGivenUp() {
+        EngineFixture f;
+        f.settings.attemptsText = QStringLiteral("2");
+        ScriptedServer silent, next;
+        f.useServers({{QStringLiteral("127.0.0.1"), silent.portText()},
+                      {QStringLiteral("127.0.0.1"), next.portText()}});
+        f.engine.requestUpdate();
+        QTRY_COMPARE(silent.queries.size(), 1);
+        f.tickAfter(5999);
+        QCOMPARE(f.lastMessage(), QStringLiteral("Queried server for time - attempt 1:"));
+        f.tickAfter(1);
+        QTRY_COMPARE(silent.queries, QList<QByteArray>({"1", "2"}));
+        f.tickAfter(6000);
+        QTRY_COMPARE(next.queries, QList<QByteArray>({"1"}));
+        const QString lastWait =
+            QStringLiteral("Did not receive reply to attempt 2 after 6000 milliseconds.");
+        QCOMPARE(f.messages().mid(f.messages().indexOf(lastWait), 3),
+                 QStringList({lastWait, "Update failed too many times.",
+                              "Attempted to connect to 127.0.0.1:" + next.portText() + ":"}));
+        QCOMPARE(silent.queries.size(), 2);
+    }
+
+    // Replies while the second query waits; the delay counts from that query, the limit is 1 s.
+    void replyIsJudged_data() {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<int>("delay");
+        QTest::addColumn<QString>("judgement");
+        QTest::addColumn<int>("queries");
+        const QString accepted = QStringLiteral("Packet was reply to attempt 2 - packet accepted:");
+        QTest::newRow("just in time") << QByteArray("2:06Dec26170000") << 999 << accepted << 2;
+        QTest::newRow("late: asked again")
+            << QByteArray("2:06Dec26170000") << 1000
+            << "Packet was reply to attempt 2 - delay was unacceptable." << 3;
+        QTest::newRow("older query: ignored")
+            << QByteArray("1:06Dec26170000") << 5
+            << "Packet was reply to attempt 1, but it has expired." << 2;
+    }
+    void replyIsJudged() {
+        QFETCH(QByteArray, reply);
+        QFETCH(int, delay);
+        QFETCH(QString, judgement);
+        QFETCH(int, queries);
+        EngineFixture f;
+        ScriptedServer server;
+        QVERIFY(f.queryServer(server));
+        f.tickAfter(6000);
+        QTRY_COMPARE(server.queries.size(), 2);
+        f.clock.advance(delay);
+        server.lastClient->write(reply);
+        QVERIFY(f.waitForMessage(judgement));
+        QTRY_COMPARE(server.queries.size(), queries);
+        QCOMPARE(f.setter.changes.size(), judgement.endsWith("accepted:") ? 1 : 0);
+    }
+
+    // Each arrival is judged as a whole reply: the halves of a split one are not joined.
+    void replySplitInTwoIsJudgedTwice() {
+        EngineFixture f;
+        ScriptedServer server;
+        QVERIFY(f.queryServer(server));
+        server.lastClient->write("1:06Dec");
+        QVERIFY(f.waitForMessage(QStringLiteral("Date and time in packet could not be read.")));
+        QTRY_COMPARE(server.queries.size(), 2);
+        server.lastClient->write("26170000");
+        QVERIFY(f.waitForMessage(QStringLiteral("Packet was erroneous.")));
+        QVERIFY(f.setter.changes.isEmpty());
+    }
+
+    // While the time service (polkit) is asking, no wait of the run runs out; the answer, however
+    // late, ends the run as an immediate one would.
+    void runWaitsForALateAnswer() {
+        EngineFixture f;
+        f.setter.delayed = true;
+        ScriptedServer server;
+        QVERIFY(updateFrom(f, server, "1:06Dec26170005"));
+        const QStringList logged = f.messages();
+        for (int second = 0; second < 60; ++second)
+            f.tickAfter(1000);
+        QCOMPARE(f.messages(), logged);
+        QCOMPARE(f.engine.runState(), UpdateEngine::RunState::SettingClock);
+        QCOMPARE(server.queries.size(), 1);
+        f.setter.answer();
+        QVERIFY(f.engine.isIdle());
+        QCOMPARE(f.messages().mid(logged.size()),
+                 QStringList({"*System clock updated from 6 Dec 2026 12:00:00 to 6 Dec 2026 "
+                              "12:00:05 - a correction of +5 seconds.*"}));
+    }
+
+    // A run cancelled while the answer is out has ended; the answer must not end a later run.
+    void cancelledRunIgnoresItsLateAnswer() {
+        EngineFixture f;
+        f.setter.delayed = true;
+        f.settings.closeAfterUpdate = 1;
+        QSignalSpy close(&f.engine, &UpdateEngine::closeRequested);
+        ScriptedServer answering;
+        QVERIFY(updateFrom(f, answering, "1:06Dec26170000"));
+        f.engine.cancelUpdate();
+        QCOMPARE(f.lastMessage(), QStringLiteral("Update cancelled by user."));
+
+        ScriptedServer silent;
+        QVERIFY(f.queryServer(silent));
+        const QStringList logged = f.messages();
+        f.setter.answer();
+        QCOMPARE(f.messages(), logged);
+        QCOMPARE(f.engine.runState(), UpdateEngine::RunState::AwaitingReply);
+        QCOMPARE(close.size(), 0);
+    }
+
+    // Last, as TZ= stays set. By the 2026 rules: New York UTC-5, daylight UTC-4 from 8 Mar 07:00
+    // to 1 Nov 06:00 UTC; Dublin UTC+0, daylight UTC+1 from 29 Mar 01:00 to 25 Oct 01:00 UTC. The
+    // instant set is the server's second and a half; the log's two local times differ by an hour
+    // from the step whenever they fall in different seasons.
+    void stepIsTakenBetweenUtcInstants_data() {
+        QTest::addColumn<QByteArray>("zone");
+        QTest::addColumn<QDateTime>("local");
+        QTest::addColumn<QDateTime>("utc");
+        QTest::addColumn<int>("option");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QDateTime>("instant");
+        QTest::addColumn<qint64>("correctionUs");
+        QTest::addColumn<int>("optionAfter");
+        QTest::addColumn<QString>("line");
+        const auto wall = [](int mo, int d, int h, int mi) {
+            return wallTime(QDate(2026, mo, d), QTime(h, mi));
+        };
+        const auto utc = [](int mo, int d, int h, int mi, int ms = 0) {
+            return QDateTime(QDate(2026, mo, d), QTime(h, mi, ms / 1000, ms % 1000), Qt::UTC);
+        };
+        const qint64 twoMinutesAndAHalf = 120'500'000;
+        QTest::newRow("New York, spring change")
+            << QByteArray("America/New_York") << wall(3, 8, 1, 59) << utc(3, 8, 6, 59) << 0
+            << QByteArray("1:08Mar26070100") << utc(3, 8, 7, 1, 500) << twoMinutesAndAHalf << 1
+            << "from 8 Mar 2026 01:59:00 to 8 Mar 2026 03:01:00 - a correction of +3720 seconds.";
+        QTest::newRow("Dublin, summer, stale option")
+            << QByteArray("Europe/Dublin") << wall(7, 15, 12, 0) << utc(7, 15, 11, 0) << 0
+            << QByteArray("1:15Jul26110000") << utc(7, 15, 11, 0, 500) << qint64(500'000) << 1
+            << "to 15 Jul 2026 12:00:00 - a correction of less than a second.";
+        QTest::newRow("Dublin, autumn change")
+            << QByteArray("Europe/Dublin") << wall(10, 25, 1, 59) << utc(10, 25, 0, 59) << 1
+            << QByteArray("1:25Oct26010100") << utc(10, 25, 1, 1, 500) << twoMinutesAndAHalf << 0
+            << "from 25 Oct 2026 01:59:00 to 25 Oct 2026 01:01:00 - a correction of -3480 seconds.";
+    }
+    void stepIsTakenBetweenUtcInstants() {
+        QFETCH(QByteArray, zone);
+        QFETCH(QDateTime, local);
+        QFETCH(QDateTime, utc);
+        QFETCH(int, option);
+        QFETCH(QByteArray, reply);
+        QFETCH(QString, line);
+        if (!QFile::exists(QStringLiteral("/usr/share/zoneinfo/") + QString::fromLatin1(zone)))
+            QSKIP("The zone data (Debian package tzdata) is not installed.");
+        qputenv("TZ", zone);
+        tzset();
+        EngineFixture f(EngineFixture::Zone::System);
+        f.clock.setNow(local, utc);
+        f.settings.daylightSaving = option;
+        ScriptedServer server;
+        QVERIFY(updateFrom(f, server, reply));
+        QTEST(f.setter.changes[0].instantUtc, "instant");
+        QTEST(f.setter.changes[0].correctionUs, "correctionUs");
+        QTEST(f.settings.daylightSaving, "optionAfter");
+        QCOMPARE(f.lastMessage(), QStringLiteral("*System clock updated ") + line + u'*');
+    }
 };
-
-void UpdateRunTest::clickBeginsRunAndConnects() {
-    EngineFixture f;
-    ScriptedServer server;
-    f.useServers({{QStringLiteral("127.0.0.1"), server.portText()}});
-    f.engine.requestUpdate();
-
-    QCOMPARE(f.engine.updateEnabled(), false);
-    QCOMPARE(f.engine.disconnectEnabled(), true);
-    QCOMPARE(f.tray.tooltip(), QStringLiteral("Quorvel - Updating"));
-    QCOMPARE(f.tray.picture, TrayView::Picture::Updating);
-    QCOMPARE(f.engine.runState(), UpdateEngine::RunState::Connecting);
-    QCOMPARE(f.messages(),
-             QStringList({QStringLiteral("Update Clock button clicked:"),
-                          "Attempted to connect to 127.0.0.1:" + server.portText() + ":"}));
-
-    f.clock.advance(230);
-    QTRY_COMPARE(server.queries, QList<QByteArray>({"1"}));
-    QCOMPARE(f.messages().mid(2),
-             QStringList({QStringLiteral("Connection established after 230 milliseconds."),
-                          QStringLiteral("Queried server for time - attempt 1:")}));
-    QCOMPARE(f.engine.runState(), UpdateEngine::RunState::AwaitingReply);
-}
-
-void UpdateRunTest::stopCancelsWithoutTryingAnotherServer() {
-    EngineFixture f;
-    ScriptedServer server;
-    f.useServers({{QStringLiteral("127.0.0.1"), server.portText()}, FailsAtOnce});
-    f.engine.requestUpdate();
-    f.engine.cancelUpdate();
-
-    QCOMPARE(f.lastMessage(), QStringLiteral("Update cancelled by user."));
-    QCOMPARE(f.tray.tooltip(), QStringLiteral("Quorvel - Update cancelled by user at 12:00:00"));
-    QCOMPARE(f.tray.picture, TrayView::Picture::Idle);
-    QVERIFY(f.engine.updateEnabled());
-    QVERIFY(!f.engine.disconnectEnabled());
-    QCOMPARE(f.servers.selectedIndex(), 0);
-    QVERIFY(f.engine.isIdle());
-}
-
-void UpdateRunTest::triggerDuringRunOnlyLogs() {
-    EngineFixture f;
-    ScriptedServer server;
-    f.useServers({{QStringLiteral("127.0.0.1"), server.portText()}});
-    f.engine.requestUpdate();
-    const int before = f.messages().size();
-    f.engine.requestUpdateFromList();
-    QCOMPARE(f.messages().mid(before),
-             QStringList({QStringLiteral("Server list double-clicked:")}));
-}
-
-void UpdateRunTest::failingRowsAreWalkedInOrder_data() {
-    QTest::addColumn<int>("loop");
-    QTest::addColumn<bool>("wrapPending");
-    QTest::newRow("loop off: ends on the first row") << 0 << false;
-    QTest::newRow("loop on: begins again from the top") << 1 << true;
-    QTest::newRow("greyed loop counts as off") << 2 << false;
-}
-
-void UpdateRunTest::failingRowsAreWalkedInOrder() {
-    QFETCH(int, loop);
-    QFETCH(bool, wrapPending);
-    EngineFixture f;
-    f.settings.loopList = loop;
-    f.useServers({{QStringLiteral("a"), QStringLiteral("0")},
-                  {QStringLiteral("b"), QStringLiteral("70000")},
-                  {QString(), QStringLiteral("1610")}});
-    f.engine.requestUpdate();
-
-    QCOMPARE(f.messages(), QStringList({QStringLiteral("Update Clock button clicked:"),
-                                        QStringLiteral("Attempted to connect to a:0:"),
-                                        QStringLiteral("Connection failed."),
-                                        QStringLiteral("Attempted to connect to b:70000:"),
-                                        QStringLiteral("Connection failed."),
-                                        QStringLiteral("Attempted to connect to :1610:"),
-                                        QStringLiteral("Connection failed.")}));
-    QCOMPARE(f.servers.selectedIndex(), 0);
-    QCOMPARE(f.servers.addressHost(), QStringLiteral("a"));
-    QCOMPARE(f.engine.updateEnabled(), true);
-    QCOMPARE(f.engine.isIdle(), !wrapPending);
-    QCOMPARE(f.tray.tooltip(), QStringLiteral("Quorvel - Connection failed at 12:00:00"));
-}
-
-void UpdateRunTest::loopWrapsFromLaterTickAtMostOncePerSecond() {
-    EngineFixture f;
-    f.settings.loopList = 1;
-    f.useServers({FailsAtOnce, FailsAtOnce});
-    f.engine.requestUpdate();
-    const int firstWalk = f.messages().size();
-
-    f.tickAfter(999);
-    QCOMPARE(f.messages().size(), firstWalk);
-    f.tickAfter(1);
-    QCOMPARE(f.messages().size(), firstWalk + 4);
-    QCOMPARE(f.messages().at(firstWalk), QStringLiteral("Attempted to connect to 127.0.0.1:0:"));
-    f.engine.endUpdate(QStringLiteral("Program closed"));
-    f.tickAfter(5000);
-    QCOMPARE(f.lastMessage(), QStringLiteral("Program closed."));
-}
-
-void UpdateRunTest::wrapLimitEndsTheWalk() {
-    EngineFixture f;
-    f.settings.loopList = 1;
-    f.engine.setWrapLimit(1);
-    f.useServers({FailsAtOnce});
-    f.engine.requestUpdate();
-    f.tickAfter(1000);
-    QVERIFY(f.engine.isIdle());
-    QCOMPARE(f.messages().count(QStringLiteral("Connection failed.")), 2);
-}
-
-void UpdateRunTest::editedAddressClearsSelection() {
-    EngineFixture f;
-    f.useServers({FailsAtOnce, FailsAtOnce});
-    f.servers.setAddress(QStringLiteral("127.0.0.1"), QStringLiteral("00"));
-    f.engine.requestUpdate();
-    QCOMPARE(f.servers.selectedIndex(), -1);
-    QCOMPARE(f.messages().count(QStringLiteral("Connection failed.")), 1);
-    QVERIFY(f.engine.isIdle());
-}
-
-void UpdateRunTest::emptyListWithLoopEnds() {
-    EngineFixture f;
-    f.settings.loopList = 1;
-    f.engine.requestUpdate();
-    QVERIFY(f.engine.isIdle());
-    QCOMPARE(f.lastMessage(), QStringLiteral("Connection failed."));
-}
-
-void UpdateRunTest::longListOfFailingRowsDoesNotRecurse() {
-    EngineFixture f;
-    f.useServers(ServerEntries(20000, FailsAtOnce));
-    f.engine.requestUpdate();
-    QCOMPARE(f.messages().count(QStringLiteral("Connection failed.")), 20000);
-    QCOMPARE(f.servers.selectedIndex(), 0);
-}
-
-void UpdateRunTest::lostConnectionMovesOnAtOnce() {
-    EngineFixture f;
-    ScriptedServer closing(
-        [](QTcpSocket& client, const QByteArray&) { client.disconnectFromHost(); });
-    ScriptedServer second;
-    f.useServers({{QStringLiteral("127.0.0.1"), closing.portText()},
-                  {QStringLiteral("127.0.0.1"), second.portText()}});
-    f.engine.requestUpdate();
-    QVERIFY(f.waitForMessage(QStringLiteral("Connection lost.")));
-    QTRY_COMPARE(second.queries, QList<QByteArray>({"1"}));
-    QCOMPARE(f.servers.selectedIndex(), 1);
-    QCOMPARE(f.engine.runState(), UpdateEngine::RunState::AwaitingReply);
-}
-
-void UpdateRunTest::everyRunMovesNextScheduledUpdate() {
-    EngineFixture f;
-    f.settings.updatePeriodText = QStringLiteral("2");
-    f.useServers({FailsAtOnce});
-    f.clock.advance(5000);
-    f.engine.requestUpdate();
-    QCOMPARE(f.engine.nextUpdate(), f.clock.localNow().addSecs(2 * 3600));
-}
 
 QTEST_GUILESS_MAIN(UpdateRunTest)
 #include "tst_updaterun.moc"
