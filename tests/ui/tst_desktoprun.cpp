@@ -1,200 +1,152 @@
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QLockFile>
-#include <QProcess>
-#include <QSystemTrayIcon>
+#include <QDBusArgument>
+#include <QDBusInterface>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
+#include <QMap>
 #include <QTemporaryDir>
 #include <QTest>
-#include <csignal>
 
 #include "support/desktopprocess.h"
 #include "support/scriptedserver.h"
 
-// The desktop program as a user runs it: an ending signal still runs the shut-down sequence, and
-// only one copy runs on a data folder.
-class DesktopRunTest : public QObject {
-    Q_OBJECT
-private Q_SLOTS:
-    void initTestCase();
-    void endingSignalsSaveTheOptions_data();
-    void endingSignalsSaveTheOptions();
-    void laterLaunchRestoresTheRunningCopy();
-    void copiesOnDifferentFoldersBothRun();
-    void launchAfterACrashRuns();
-    void silentRunningCopyIsLeftAlone();
-    void onceRunsBesideARunningCopy();
-
-private:
-    QTemporaryDir home_;  // the start-up entry and the runtime folder, kept out of the user's
-};
-
 namespace {
-// A data folder whose list holds the server, and whose update on load shows that a copy runs.
-void prepareFolder(const QTemporaryDir& data, const ScriptedServer& server,
-                   const QByteArray& settings = {}) {
-    writeFile(data.filePath("Servers.ini"), "127.0.0.1:" + server.portText().toLatin1() + "\r\n");
-    writeFile(data.filePath("Quorvel.ini"), "UpdateOnLoad=1\r\n" + settings);
+const QString Watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+
+QVariant watcherProperty(const char* name) {
+    return QDBusInterface(Watcher, QStringLiteral("/StatusNotifierWatcher"), Watcher)
+        .property(name);
 }
 
-// Every file of the folder with its bytes and time, to show that nothing was written.
-QStringList folderState(const QString& folder) {
-    QStringList state;
-    for (const QFileInfo& entry : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden)) {
-        QFile file(entry.filePath());
-        const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : "?";
-        state << entry.fileName() + u' ' + entry.lastModified().toString(Qt::ISODateWithMs) + u' ' +
-                     QString::fromLatin1(bytes.toHex());
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+// The id of every labelled entry of an exported menu layout, (ia{sv}av) nested.
+void collectEntries(const QDBusArgument& layout, QMap<QString, int>& ids) {
+    int id = 0;
+    QVariantMap properties;
+    layout.beginStructure();
+    layout >> id >> properties;
+    layout.beginArray();
+    while (!layout.atEnd()) {
+        QDBusVariant child;
+        layout >> child;
+        collectEntries(qvariant_cast<QDBusArgument>(child.variant()), ids);
     }
-    return state;
+    layout.endArray();
+    layout.endStructure();
+    if (properties.contains(QStringLiteral("label")))
+        ids.insert(properties.value(QStringLiteral("label")).toString(), id);
 }
-
 }  // namespace
 
-void DesktopRunTest::initTestCase() {
-    QVERIFY(home_.isValid());
-    qputenv("XDG_CONFIG_HOME", home_.filePath("config").toLocal8Bit());
-    qputenv("XDG_RUNTIME_DIR", home_.path().toLocal8Bit());
-    // A copy hides its minimized window only where a tray shows its icon.
-    QTRY_VERIFY_WITH_TIMEOUT(QSystemTrayIcon::isSystemTrayAvailable(), 10000);
-}
+// The desktop program run as a user runs it, in the status tray of xfce4-panel (a StatusNotifier
+// host), driven over the session bus as that host drives it.
+class DesktopRunTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir home_;  // the start-up entry and the runtime folder, kept out of the user's
+    QTemporaryDir data_;
+    QString ini_ = data_.filePath(QStringLiteral("Quorvel.ini"));
+    ScriptedServer server_;  // never answers
+    QProcess program_;
+    std::unique_ptr<QDBusInterface> item_;
 
-void DesktopRunTest::endingSignalsSaveTheOptions_data() {
-    QTest::addColumn<int>("signal");
-    QTest::newRow("SIGTERM") << int(SIGTERM);
-    QTest::newRow("SIGINT") << int(SIGINT);
-    QTest::newRow("SIGHUP") << int(SIGHUP);
-}
+    // Starts a copy whose window stays hidden, and finds its item as a host does, by the watcher.
+    void launchHidden() {
+        writeFile(data_.filePath("Servers.ini"), "127.0.0.1:" + server_.portText().toLatin1());
+        writeFile(ini_, "MinimizeOnLoad=1\r\n");
+        program_.start(QUORVEL_PATH, {"--dry-run", "--data-dir", data_.path()});
+        QStringList items;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !(items = watcherProperty("RegisteredStatusNotifierItems").toStringList()).isEmpty(),
+            10000);
+        QCOMPARE(items.size(), 1);
+        const qsizetype slash = items.first().indexOf(u'/');  // "SERVICE" or "SERVICE/PATH"
+        item_ = std::make_unique<QDBusInterface>(
+            items.first().left(slash),
+            slash < 0 ? QStringLiteral("/StatusNotifierItem") : items.first().mid(slash),
+            QStringLiteral("org.kde.StatusNotifierItem"));
+        QCOMPARE(mainWindowMapState(), QStringLiteral("IsUnMapped"));
+    }
 
-void DesktopRunTest::endingSignalsSaveTheOptions() {
-    QFETCH(int, signal);
-    QTemporaryDir data;
-    ScriptedServer server;
-    prepareFolder(data, server, "Attempts=0\r\n");
+    void clickMenuEntry(const QString& label) {
+        const auto menuPath = qvariant_cast<QDBusObjectPath>(item_->property("Menu"));
+        QDBusInterface menu(item_->service(), menuPath.path(),
+                            QStringLiteral("com.canonical.dbusmenu"));
+        const QDBusMessage layout = menu.call(QStringLiteral("GetLayout"), 0, -1, QStringList());
+        QCOMPARE(layout.type(), QDBusMessage::ReplyMessage);
+        QMap<QString, int> ids;
+        collectEntries(qvariant_cast<QDBusArgument>(layout.arguments().value(1)), ids);
+        QCOMPARE(ids.keys(), (QStringList{"Quit", "Show Quorvel", "Update Clock"}));
+        const QDBusMessage clicked =
+            menu.call(QStringLiteral("Event"), ids.value(label), QStringLiteral("clicked"),
+                      QVariant::fromValue(QDBusVariant(0)), 0u);
+        QVERIFY2(clicked.type() == QDBusMessage::ReplyMessage, qPrintable(clicked.errorMessage()));
+    }
 
-    QProcess program;
-    program.start(QUORVEL_PATH, {"--dry-run", "--data-dir", data.path()});
-    QVERIFY(QTest::qWaitFor([&] { return server.connections > 0; }, 10000));
-    ::kill(pid_t(program.processId()), signal);
-    QVERIFY(program.waitForFinished(10000));
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QFile settings(data.filePath("Quorvel.ini"));
-    QVERIFY(settings.open(QIODevice::ReadOnly));
-    QVERIFY(settings.readAll().contains("Attempts=1\r\n"));  // the shut-down checks ran
-    QVERIFY(!QFile::exists(data.filePath("Quorvel.lock")));  // released at the end
-}
+private Q_SLOTS:
+    void initTestCase() {
+        qputenv("XDG_CONFIG_HOME", home_.filePath("config").toLocal8Bit());
+        qputenv("XDG_RUNTIME_DIR", home_.path().toLocal8Bit());
+        QTRY_VERIFY_WITH_TIMEOUT(watcherProperty("IsStatusNotifierHostRegistered").toBool(), 15000);
+    }
+    void init() { server_.connections = 0; }
+    void cleanup() { stopProgram(program_); }
 
-void DesktopRunTest::laterLaunchRestoresTheRunningCopy() {
-    QTemporaryDir data;
-    ScriptedServer server;
-    prepareFolder(data, server, "MinimizeOnLoad=1\r\n");
-    QProcess first;
-    first.start(QUORVEL_PATH, {"--dry-run", "--data-dir", data.path()});
-    QVERIFY(QTest::qWaitFor([&] { return server.connections > 0; }, 10000));
-    QTest::qWait(300);
-    QVERIFY(mainWindowMapState() != "IsViewable");  // only the tray icon is there
-    const QStringList before = folderState(data.path());
+    void hostRequestIsCarriedOut_data() {
+        QTest::addColumn<QString>("outcome");
+        QTest::newRow("Activate") << QStringLiteral("restored");
+        QTest::newRow("Show Quorvel") << QStringLiteral("restored");
+        QTest::newRow("Update Clock") << QStringLiteral("updating");
+        QTest::newRow("Quit") << QStringLiteral("ended");
+    }
+    void hostRequestIsCarriedOut() {
+        const QString request = QString::fromLatin1(QTest::currentDataTag());
+        QFETCH(QString, outcome);
+        launchHidden();
+        if (request == "Activate")  // what a host does on a click of the icon
+            QCOMPARE(item_->call(request, 0, 0).type(), QDBusMessage::ReplyMessage);
+        else
+            clickMenuEntry(request);
+        if (outcome == "ended") {
+            QVERIFY(program_.waitForFinished(10000));
+            QVERIFY(program_.exitStatus() == QProcess::NormalExit && program_.exitCode() == 0);
+            QVERIFY(readFile(ini_).contains("Attempts=10\r\n"));  // written by the shut-down
+            return;
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(
+            mainWindowMapState(),
+            outcome == "restored" ? QStringLiteral("IsViewable") : QStringLiteral("IsUnMapped"),
+            5000);
+        QTRY_COMPARE_WITH_TIMEOUT(server_.connections, outcome == "restored" ? 0 : 1, 5000);
+    }
 
-    QProcess later;
-    QElapsedTimer took;
-    took.start();
-    later.start(QUORVEL_PATH, {"--dry-run", "--data-dir", data.path() + "/"});
-    QVERIFY(later.waitForFinished(10000));
-    qInfo("the later launch ended after %lld ms", took.elapsed());
-    QCOMPARE(later.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(later.exitCode(), 0);
-    QCOMPARE(later.readAllStandardOutput(), QByteArray());
-    QCOMPARE(later.readAllStandardError(), QByteArray());
-    QTRY_COMPARE_WITH_TIMEOUT(mainWindowMapState(), QStringLiteral("IsViewable"), 5000);
-    QCOMPARE(server.connections, 1);  // no second update on load
-    QCOMPARE(folderState(data.path()), before);
-    QVERIFY(first.state() == QProcess::Running);
-    stopProgram(first);
-}
-
-void DesktopRunTest::copiesOnDifferentFoldersBothRun() {
-    QTemporaryDir oneData;
-    QTemporaryDir twoData;
-    ScriptedServer oneServer;
-    ScriptedServer twoServer;
-    prepareFolder(oneData, oneServer);
-    prepareFolder(twoData, twoServer);
-    QProcess one;
-    QProcess two;
-    one.start(QUORVEL_PATH, {"--dry-run", "--data-dir", oneData.path()});
-    QVERIFY(QTest::qWaitFor([&] { return oneServer.connections > 0; }, 10000));
-    two.start(QUORVEL_PATH, {"--dry-run", "--data-dir", twoData.path()});
-    QVERIFY(QTest::qWaitFor([&] { return twoServer.connections > 0; }, 10000));
-    QVERIFY(one.state() == QProcess::Running);
-    QVERIFY(two.state() == QProcess::Running);
-    stopProgram(one);
-    stopProgram(two);
-    QCOMPARE(one.exitCode(), 0);
-    QCOMPARE(two.exitCode(), 0);
-}
-
-void DesktopRunTest::launchAfterACrashRuns() {
-    QTemporaryDir data;
-    ScriptedServer server;
-    prepareFolder(data, server);
-    QProcess crashed;
-    crashed.start(QUORVEL_PATH, {"--dry-run", "--data-dir", data.path()});
-    QVERIFY(QTest::qWaitFor([&] { return server.connections > 0; }, 10000));
-    crashed.kill();  // leaves its lock file and its socket file behind
-    QVERIFY(crashed.waitForFinished(10000));
-    QVERIFY(QFile::exists(data.filePath("Quorvel.lock")));
-
-    QProcess next;
-    next.start(QUORVEL_PATH, {"--dry-run", "--data-dir", data.path()});
-    QVERIFY(QTest::qWaitFor([&] { return server.connections > 1; }, 10000));
-    QVERIFY(next.state() == QProcess::Running);
-    stopProgram(next);
-    QCOMPARE(next.exitCode(), 0);
-}
-
-void DesktopRunTest::silentRunningCopyIsLeftAlone() {
-    // A copy that holds the folder but does not answer, as while it starts up.
-    QTemporaryDir data;
-    QLockFile held(data.filePath("Quorvel.lock"));
-    QVERIFY(held.tryLock(0));
-    const QStringList before = folderState(data.path());
-
-    QProcess later;
-    QElapsedTimer took;
-    took.start();
-    later.start(QUORVEL_PATH, {"--dry-run", "--data-dir", data.path()});
-    QVERIFY(later.waitForFinished(20000));
-    qInfo("the later launch gave up after %lld ms", took.elapsed());
-    QCOMPARE(later.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(later.exitCode(), 0);
-    QCOMPARE(later.readAllStandardOutput(), QByteArray());
-    QVERIFY(later.readAllStandardError().contains("did not answer"));
-    QCOMPARE(folderState(data.path()), before);
-}
-
-void DesktopRunTest::onceRunsBesideARunningCopy() {
-    QTemporaryDir data;
-    ScriptedServer listed;
-    prepareFolder(data, listed);
-    QProcess desktop;
-    desktop.start(QUORVEL_PATH, {"--dry-run", "--data-dir", data.path()});
-    QVERIFY(QTest::qWaitFor([&] { return listed.connections > 0; }, 10000));
-    const QStringList before = folderState(data.path());
-
-    ScriptedServer answering([](QTcpSocket& client, const QByteArray& query) {
-        client.write(ScriptedServer::reply(query));
-    });
-    QProcess once;
-    once.start(QUORVEL_PATH, {"--once", "--dry-run", "--server",
-                              "127.0.0.1:" + answering.portText(), "--data-dir", data.path()});
-    QVERIFY(QTest::qWaitFor([&] { return once.state() == QProcess::NotRunning; }, 20000));
-    QCOMPARE(once.exitCode(), 0);
-    QVERIFY(
-        once.readAllStandardOutput().contains("Packet was reply to attempt 1 - packet accepted:"));
-    QCOMPARE(folderState(data.path()), before);
-    QVERIFY(desktop.state() == QProcess::Running);
-    stopProgram(desktop);
-}
+    // One copy per data folder: a later launch, however it spells the folder, shows the running
+    // copy's window, writes nothing and exits 0; the lock a crashed copy left is taken over.
+    void oneCopyPerDataFolder() {
+        launchHidden();
+        program_.kill();
+        QVERIFY(program_.waitForFinished(10000) && QFile::exists(data_.filePath("Quorvel.lock")));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            watcherProperty("RegisteredStatusNotifierItems").toStringList().isEmpty(), 5000);
+        launchHidden();
+        QProcess later;
+        later.start(QUORVEL_PATH, {"--dry-run", "--data-dir", data_.path() + "/"});
+        QVERIFY(later.waitForFinished(10000));
+        QVERIFY(later.exitStatus() == QProcess::NormalExit && later.exitCode() == 0);
+        QCOMPARE(later.readAllStandardError(), QByteArray());
+        QTRY_COMPARE_WITH_TIMEOUT(mainWindowMapState(), QStringLiteral("IsViewable"), 5000);
+        QCOMPARE(readFile(ini_), QByteArray("MinimizeOnLoad=1\r\n"));
+        QVERIFY(program_.state() == QProcess::Running);
+        // An ending signal still runs the shut-down, which frees the folder.
+        stopProgram(program_);
+        QCOMPARE(program_.exitCode(), 0);
+        QVERIFY(readFile(ini_).contains("Attempts=10\r\n"));
+        QVERIFY(!QFile::exists(data_.filePath("Quorvel.lock")));
+    }
+};
 
 QTEST_MAIN(DesktopRunTest)
 #include "tst_desktoprun.moc"
