@@ -42,6 +42,9 @@ private Q_SLOTS:
             {{"\u00e4.example", "123456"}, {"", "1610"}, {"h", ""}}, {});
         row("one byte not UTF-8 in a later line makes it Latin-1", "\xc3\xa4:1\r\n\xff:2\r\n",
             {{"\u00c3\u00a4", "1"}, {"\u00ff", "2"}}, {});
+        row("at most 32,767 entries are read", QByteArray("\r\n").repeated(MaxServerEntries + 1),
+            ServerEntries(MaxServerEntries, {"", "1610"}),
+            QByteArray(":1610\r\n").repeated(MaxServerEntries));
     }
     void serverList() {
         QFETCH(QByteArray, file);
