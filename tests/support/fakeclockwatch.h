@@ -2,8 +2,7 @@
 
 #include "engine/clockwatch.h"
 
-// A clock watch the test drives: it names the zone's next change of offset and reports a
-// change of the clock when told.
+// A clock watch the test drives: it names the zone's next change of offset.
 class FakeClockWatch final : public ClockWatch {
 public:
     std::optional<QDateTime> nextOffsetChange(const QDateTime& utc) const override {
@@ -11,7 +10,6 @@ public:
             return nextChange;
         return std::nullopt;
     }
-    void reportClockChange() { Q_EMIT clockChanged(); }
 
     QDateTime nextChange;
 };

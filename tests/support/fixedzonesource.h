@@ -18,9 +18,6 @@ public:
                                         : info_.standardOffset;
     }
 
-    void setOffsets(qint32 standardOffset, qint32 daylightShift) {
-        info_ = {standardOffset, daylightShift};
-    }
     void setDaylightInForce(bool inForce) { daylightNow_ = inForce; }
     void setDaylightPeriod(const QDateTime& fromUtc, const QDateTime& untilUtc) {
         daylightFrom_ = fromUtc;

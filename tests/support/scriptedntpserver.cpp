@@ -16,8 +16,8 @@ quint64 ntpBits(qint64 unixNs) {
 
 ScriptedNtpServer::ScriptedNtpServer(const QHostAddress& address, Script script)
     : script_(std::move(script)) {
-    if (!socket_.bind(address, 123) || !otherPort_.bind(address, 0))
-        bindError_ = socket_.errorString() + QStringLiteral("; ") + otherPort_.errorString();
+    if (!socket_.bind(address, 123))
+        bindError_ = socket_.errorString();
     connect(&socket_, &QUdpSocket::readyRead, this, [this] {
         while (socket_.hasPendingDatagrams()) {
             const QNetworkDatagram datagram = socket_.receiveDatagram();
@@ -34,21 +34,17 @@ void ScriptedNtpServer::send(const QByteArray& datagram) {
     socket_.writeDatagram(datagram, client_, clientPort_);
 }
 
-void ScriptedNtpServer::sendFromOtherPort(const QByteArray& datagram) {
-    otherPort_.writeDatagram(datagram, client_, clientPort_);
-}
-
 quint64 ScriptedNtpServer::transmitBits(const QByteArray& request) {
     return request.size() >= 48 ? qFromBigEndian<quint64>(request.constData() + 40) : 0;
 }
 
 QByteArray ScriptedNtpServer::answer(const QByteArray& request, const Answer& fields) {
     QByteArray packet(48, '\0');
-    packet[0] = char(fields.leap << 6 | 4 << 3 | fields.mode);
+    packet[0] = char(fields.leap << 6 | 4 << 3 | 4);  // version 4, server mode
     packet[1] = char(fields.stratum);
     packet.replace(12, 4, fields.referenceId.leftJustified(4, '\0', true));
-    qToBigEndian(fields.origin.value_or(transmitBits(request)), packet.data() + 24);
+    qToBigEndian(transmitBits(request), packet.data() + 24);
     qToBigEndian(ntpBits(fields.receivedUnixNs), packet.data() + 32);
     qToBigEndian(ntpBits(fields.sentUnixNs), packet.data() + 40);
-    return packet.left(fields.size);
+    return packet;
 }

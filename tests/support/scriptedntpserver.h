@@ -5,11 +5,10 @@
 #include <QList>
 #include <QUdpSocket>
 #include <functional>
-#include <optional>
 
 // An NTP server on port 123 of a loopback address (127.0.0.2 and up, away from chronyd on
 // 127.0.0.1), whose answers the test scripts. Each request is recorded and handed to the script,
-// which may answer with send(), from another port, or not at all. Binding port 123 needs root.
+// which may answer with send() or not at all. Binding port 123 needs root.
 class ScriptedNtpServer : public QObject {
     Q_OBJECT
 public:
@@ -19,23 +18,19 @@ public:
     struct Answer {
         int leap = 0;
         int stratum = 2;
-        int mode = 4;
         QByteArray referenceId = "LOCL";
-        qint64 receivedUnixNs = 0;      // T2
-        qint64 sentUnixNs = 0;          // T3
-        std::optional<quint64> origin;  // the request's transmit timestamp unless given
-        qsizetype size = 48;
+        qint64 receivedUnixNs = 0;  // T2
+        qint64 sentUnixNs = 0;      // T3
     };
 
     explicit ScriptedNtpServer(const QHostAddress& address, Script script = {});
     // Empty when listening; else why not.
     QString bindError() const { return bindError_; }
 
-    // Sends to whoever sent the latest request, from port 123 or from another port.
+    // Sends to whoever sent the latest request.
     void send(const QByteArray& datagram);
-    void sendFromOtherPort(const QByteArray& datagram);
 
-    // The datagram a server sends for the answer to a request.
+    // The datagram a server sends for the answer to a request, echoing its transmit timestamp.
     static QByteArray answer(const QByteArray& request, const Answer& fields);
     // A request's transmit timestamp, which the answer must echo as its origin.
     static quint64 transmitBits(const QByteArray& request);
@@ -44,7 +39,6 @@ public:
 
 private:
     QUdpSocket socket_;
-    QUdpSocket otherPort_;
     QHostAddress client_;
     quint16 clientPort_ = 0;
     QString bindError_;
