@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "platform/systemclocksetter.h"
+#include "platform/systemclockwatch.h"
 #include "platform/timedatedclocksetter.h"
 #include "support/recordingclocksetter.h"
 
@@ -119,6 +120,9 @@ private Q_SLOTS:
         QVERIFY(result && !result->ok);
         QTEST(result->reason, "reason");
     }
+
+    // Seeing the timerfd report a setting of the clock would take setting the machine's clock.
+    void clockWatchArms() { QVERIFY(SystemClockWatch().valid()); }
 
 private:
     // Replaces the mock's SetTime with Python code (empty: accept).
