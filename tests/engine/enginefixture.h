@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "config/settings.h"
+#include "engine/trayview.h"
 #include "engine/updateengine.h"
 #include "log/activitylog.h"
 #include "platform/systemzonesource.h"
@@ -13,8 +14,12 @@
 #include "support/fakeclock.h"
 #include "support/fixedzonesource.h"
 #include "support/recordingclocksetter.h"
-#include "support/recordingtray.h"
 #include "support/scriptedserver.h"
+
+// No suite here judges the tray: what it shows goes nowhere.
+struct SilentTray final : TrayView {
+    void show(Picture, const QString&) override {}
+};
 
 // An engine on a clock the test moves (6 Dec 2026 12:00, 17:00 UTC), a zone five hours west of
 // UTC with daylight saving (or TZ='s), a recording clock setter (or the test's), real sockets.
@@ -34,7 +39,7 @@ struct EngineFixture {
     ClockSetter& engineSetter;
     TcpTimeSocket socket;
     UdpTimeSocket ntpSocket;
-    RecordingTray tray;
+    SilentTray tray;
     ActivityLog log{clock, ActivityLog::DefaultKeptLines, QLocale::c()};
     Settings settings;
     ServerList servers;

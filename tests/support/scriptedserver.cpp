@@ -4,7 +4,7 @@
 #include <QRandomGenerator>
 
 ScriptedServer::ScriptedServer(Script script) : script_(std::move(script)) {
-    listenOnLowPort(server_);
+    listenOnLowPort();
     connect(&server_, &QTcpServer::newConnection, this, [this] {
         while (QTcpSocket* client = server_.nextPendingConnection()) {
             ++connections;
@@ -22,16 +22,9 @@ ScriptedServer::ScriptedServer(Script script) : script_(std::move(script)) {
     });
 }
 
-QByteArray ScriptedServer::reply(const QByteArray& number, const QByteArray& time) {
-    return number + ':' + time;
-}
-
-bool ScriptedServer::listenOnLowPort(QTcpServer& server) {
+void ScriptedServer::listenOnLowPort() {
     // Ports the system hands out by itself lie above 32767, where the address check gives up.
-    for (int tries = 0; tries < 200; ++tries) {
-        const auto port = quint16(QRandomGenerator::global()->bounded(20000, 32768));
-        if (server.listen(QHostAddress::LocalHost, port))
-            return true;
-    }
-    return false;
+    for (int tries = 0; tries < 200 && !server_.isListening(); ++tries)
+        server_.listen(QHostAddress::LocalHost,
+                       quint16(QRandomGenerator::global()->bounded(20000, 32768)));
 }

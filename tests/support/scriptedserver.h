@@ -15,9 +15,6 @@ class ScriptedServer : public QObject {
 public:
     using Script = std::function<void(QTcpSocket& client, const QByteArray& query)>;
 
-    // Listens on a free loopback port that the address check accepts (1 to 32767).
-    static bool listenOnLowPort(QTcpServer& server);
-
     explicit ScriptedServer(Script script = {});
     quint16 port() const { return server_.serverPort(); }
     QString portText() const { return QString::number(port()); }
@@ -32,10 +29,10 @@ public:
     int connections = 0;
     QPointer<QTcpSocket> lastClient;
 
-    // A reply "N:" + the 13 characters of the time, as a well-behaved server sends it.
-    static QByteArray reply(const QByteArray& number, const QByteArray& time = "06Dec26170000");
-
 private:
+    // Listens on a free loopback port that the address check accepts (1 to 32767).
+    void listenOnLowPort();
+
     QTcpServer server_;
     Script script_;
     std::function<void(QTcpSocket&)> onConnect_;
