@@ -17,7 +17,7 @@ static QString addressFields(const QString& ipText) {
 }
 
 // The text of the fields: numbers read, checked when the focus leaves, date-times read back.
-class TstFieldText : public QObject {
+class FieldTextTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     // The number a text begins with, and the whole number it rounds to, halves to even.
@@ -91,5 +91,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_APPLESS_MAIN(TstFieldText)
+QTEST_APPLESS_MAIN(FieldTextTest)
 #include "tst_fieldtext.moc"

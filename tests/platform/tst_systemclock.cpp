@@ -39,7 +39,7 @@ QString refusal(const char* errorName, const char* message) {
 }  // namespace
 
 // clock_settime, then the real timedated back end against python3-dbusmock on a private bus.
-class TstSystemClock : public QObject {
+class SystemClockTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase() {
@@ -138,5 +138,5 @@ private:
     QString bus_, bareBus_;
 };
 
-QTEST_GUILESS_MAIN(TstSystemClock)
+QTEST_GUILESS_MAIN(SystemClockTest)
 #include "tst_systemclock.moc"

@@ -2,7 +2,7 @@
 
 #include "timereply.h"
 
-class TstTimeReply : public QObject {
+class TimeReplyTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void answersWellFormedQueriesOnly_data() {
@@ -27,5 +27,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_APPLESS_MAIN(TstTimeReply)
+QTEST_APPLESS_MAIN(TimeReplyTest)
 #include "tst_timereply.moc"

@@ -5,7 +5,7 @@
 #include "support/fakeclock.h"
 
 // The machine's zone, chosen with TZ; one source serves every case, so nothing may be cached.
-class TstSystemZoneSource : public QObject {
+class SystemZoneSourceTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void describesTheZone_data() {
@@ -29,5 +29,5 @@ private:
     SystemZoneSource source_{clock_};
 };
 
-QTEST_APPLESS_MAIN(TstSystemZoneSource)
+QTEST_APPLESS_MAIN(SystemZoneSourceTest)
 #include "tst_systemzonesource.moc"
