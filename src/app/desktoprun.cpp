@@ -16,6 +16,7 @@
 #include "engine/clocksetter.h"
 #include "platform/systemclock.h"
 #include "platform/systemclockwatch.h"
+#include "platform/systemnetworkstate.h"
 #include "platform/systemzonesource.h"
 #include "ui/desktopprogram.h"
 #include "ui/helplauncher.h"
@@ -73,10 +74,12 @@ int runDesktop(const CommandLine& line, const QString& programFolder) {
     const QString givenDataDir =
         line.dataDir.isEmpty() ? QString() : QDir(line.dataDir).absolutePath();
     SystemClockWatch clockWatch;
+    SystemNetworkState network;
     DesktopProgram program({clock, zone, *setter, autostart, folder,
                             launchCommand(QApplication::applicationFilePath(), givenDataDir),
                             programPictures(), QLocale::system(),
-                            clockWatch.valid() ? &clockWatch : nullptr});
+                            clockWatch.valid() ? &clockWatch : nullptr,
+                            network.valid() ? &network : nullptr});
     QObject::connect(&instance, &SingleInstance::restoreRequested, &program.window(),
                      &MainWindow::restoreFromTray);
 

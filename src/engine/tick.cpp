@@ -29,10 +29,8 @@ void UpdateEngine::tick() {
         queryServer();
         Q_EMIT runStateChanged();
     }
-    if (scheduleDue(shown)) {
-        parts_.log.add(QStringLiteral("Scheduled update:"));
-        beginUpdate();
-    }
+    if (scheduleDue(shown))
+        beginScheduledUpdate();
     if (pendingWrapAt_ && clock.monotonicMs() >= *pendingWrapAt_) {
         pendingWrapAt_.reset();
         walkStartedAt_ = clock.monotonicMs();
@@ -84,4 +82,22 @@ void UpdateEngine::keepDaylightOptionInStep(const QDateTime& utc) {
 
 bool UpdateEngine::scheduleDue(const QDateTime& shown) const {
     return parts_.settings.scheduled == 1 && nextUpdate_.isValid() && shown >= nextUpdate_;
+}
+
+// Announced once, when it falls due; a run that begins sets the next one.
+void UpdateEngine::beginScheduledUpdate() {
+    if (announcedUpdate_ != nextUpdate_) {
+        parts_.log.add(QStringLiteral("Scheduled update:"));
+        announcedUpdate_ = nextUpdate_;
+    }
+    if (!scheduleHeld_)
+        beginUpdate();
+}
+
+bool UpdateEngine::holdScheduledUpdates(bool held) {
+    scheduleHeld_ = held;
+    if (held || !scheduleDue(wholeSecond(parts_.clock.localNow())))
+        return false;
+    beginScheduledUpdate();
+    return true;
 }

@@ -5,6 +5,7 @@
 #include "common/clock.h"
 #include "common/walltime.h"
 #include "engine/clockwatch.h"
+#include "engine/networkrules.h"
 #include "engine/updateengine.h"
 
 namespace {
@@ -13,10 +14,13 @@ constexpr int BoundaryMarginMs = 2;
 }  // namespace
 
 Ticker::Ticker(UpdateEngine& engine, const Clock& clock, QObject* parent)
-    : Ticker(engine, clock, nullptr, parent) {}
+    : Ticker(engine, clock, nullptr, nullptr, parent) {}
 
-Ticker::Ticker(UpdateEngine& engine, const Clock& clock, ClockWatch* watch, QObject* parent)
+Ticker::Ticker(UpdateEngine& engine, const Clock& clock, ClockWatch* watch, NetworkState* network,
+               QObject* parent)
     : QObject(parent), engine_(engine), clock_(clock), watch_(watch) {
+    if (network)
+        networkRules_ = std::make_unique<NetworkRules>(engine_, *network, clock_);
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &Ticker::tickNow);
@@ -24,6 +28,8 @@ Ticker::Ticker(UpdateEngine& engine, const Clock& clock, ClockWatch* watch, QObj
     if (watch_)
         connect(watch_, &ClockWatch::clockChanged, this, &Ticker::poke);
 }
+
+Ticker::~Ticker() = default;
 
 void Ticker::start() {
     poke();

@@ -65,6 +65,9 @@ public:
 
     // Sets the next scheduled update to now plus the update period (launch, period field left).
     void scheduleNextUpdate();
+    // While held (the network is down), a scheduled update that falls due is announced and
+    // waits; lifting the hold begins it. True when it did.
+    bool holdScheduledUpdates(bool held);
     // Brings the daylight-saving option in line with the zone's state at a UTC moment.
     void keepDaylightOptionInStep(const QDateTime& utc);
     // How often a walk down the list may wrap to the top when the loop option is set; -1: always.
@@ -136,6 +139,7 @@ private:
     void guardDaylightSaving(const QDateTime& shown, qint64 bootMs, qint32 shift);
     void setDaylightOption(int state);
     bool scheduleDue(const QDateTime& shown) const;
+    void beginScheduledUpdate();
     QDateTime nowPlusUpdatePeriod() const;
     void setButtons(bool updateEnabled);
     QString timeText(const QDateTime& wall) const;
@@ -150,6 +154,8 @@ private:
     qint64 timeMarkMs_ = 0;  // monotonic milliseconds of the last connect request or query
     qint64 elapsedMs_ = 0;
     QDateTime nextUpdate_;
+    QDateTime announcedUpdate_;  // the scheduled update "Scheduled update:" was logged for
+    bool scheduleHeld_ = false;
     QDateTime lastShownTime_;
     qint64 lastTickBootMs_ = 0;
     bool clockSetSinceLastTick_ = false;

@@ -21,7 +21,7 @@ DesktopProgram::DesktopProgram(const DesktopParts& parts)
       engine_(std::make_unique<UpdateEngine>(EngineParts{parts.clock, parts.zone, parts.clockSetter,
                                                          socket_, ntpSocket_, traMain_, log_,
                                                          settings_, servers_, parts.locale})),
-      ticker_(std::make_unique<Ticker>(*engine_, parts.clock, parts.clockWatch)),
+      ticker_(std::make_unique<Ticker>(*engine_, parts.clock, parts.clockWatch, parts.network)),
       window_(std::make_unique<MainWindow>()) {
     window_->setWindowIcon(parts.pictures.idle);
     window_->controls().imgUpdateIcon->setPixmap(parts.pictures.updating.pixmap(32, 32));

@@ -20,6 +20,7 @@ class ClockWatch;
 class ClockSetter;
 class MainWindow;
 class MainWiring;
+class NetworkState;
 class Ticker;
 class UpdateEngine;
 class ZoneSource;
@@ -36,6 +37,8 @@ struct DesktopParts {
     QLocale locale = QLocale::system();
     // Reports clock and zone changes, so that the hidden program need not tick each second.
     ClockWatch* clockWatch = nullptr;
+    // Reports the network's comings and goings, so that updates wait for it after a resume.
+    NetworkState* network = nullptr;
 };
 
 // The desktop program: the main window with its tray icon, the engine behind them, and the

@@ -1,10 +1,27 @@
 #include <QTest>
 
+#include "engine/runmessages.h"
 #include "engine/ticker.h"
 #include "enginefixture.h"
 #include "support/fakeclockwatch.h"
+#include "support/fakenetworkstate.h"
 
-// The tick's daylight-saving guard, and the ticker that sleeps while the window is hidden.
+namespace {
+using Reachability = NetworkState::Reachability;
+
+Reachability reachabilityNamed(const QString& name) {
+    static const QHash<QString, Reachability> names{{"unknown", Reachability::Unknown},
+                                                    {"off", Reachability::Disconnected},
+                                                    {"limited", Reachability::Limited},
+                                                    {"on", Reachability::Online}};
+    return names.value(name);
+}
+
+constexpr qint64 Minute = 60 * 1000;
+}  // namespace
+
+// The tick's daylight-saving guard, the ticker that sleeps while the window is hidden, and the
+// network's say over when updates run.
 class TickTest : public QObject {
     Q_OBJECT
 
@@ -13,7 +30,8 @@ class TickTest : public QObject {
     struct Hidden {
         EngineFixture f;
         FakeClockWatch watch;
-        Ticker ticker{f.engine, f.clock, &watch};
+        FakeNetworkState network;
+        Ticker ticker{f.engine, f.clock, &watch, &network};
         int wakes = 0;
         QDateTime daylightFromUtc;  // when time passes it, the wall clock jumps an hour on
 
@@ -112,6 +130,122 @@ private Q_SLOTS:
         QVERIFY(h.f.clock.utcNow() >= change);
         QVERIFY(h.f.clock.utcNow() < change.addSecs(1));
         QVERIFY(!h.f.messages().contains("Scheduled update:"));
+    }
+
+    // The machine slept through its scheduled update and wakes with the network in some state.
+    // A disconnected network holds the update back, announced, until a network is there again.
+    void scheduledUpdateWaitsForTheNetwork_data() {
+        QTest::addColumn<bool>("failedBefore");
+        QTest::addColumn<QString>("atResume");
+        QTest::addColumn<QStringList>("reports");
+        QTest::addColumn<int>("begunAtReport");  // -1: at once
+        QTest::newRow("online") << false << "on" << QStringList{} << -1;
+        QTest::newRow("unknown: as without a network state")
+            << false << "unknown" << QStringList{} << -1;
+        QTest::newRow("limited") << false << "limited" << QStringList{} << -1;
+        QTest::newRow("disconnected, then online") << false << "off" << QStringList{"on"} << 0;
+        QTest::newRow("disconnected, then a limited network")
+            << false << "off" << QStringList{"limited"} << 0;
+        QTest::newRow("disconnected, connecting, online")
+            << false << "off" << QStringList{"unknown", "on"} << 1;
+        QTest::newRow("after a failed run: the one update is the scheduled one")
+            << true << "off" << QStringList{"on"} << 0;
+    }
+    void scheduledUpdateWaitsForTheNetwork() {
+        QFETCH(bool, failedBefore);
+        QFETCH(QString, atResume);
+        QFETCH(QStringList, reports);
+        QFETCH(int, begunAtReport);
+        Hidden h;  // no servers: each run fails at once
+        if (failedBefore)
+            h.f.engine.requestUpdate();
+        h.f.engine.scheduleNextUpdate();
+        const qsizetype runsBefore = runsBegun(h.f);
+        h.network.report(reachabilityNamed(atResume));
+        h.f.clock.sleep(7 * 60 * Minute);
+        Q_EMIT h.watch.clockChanged();
+        QCOMPARE(h.ticker.armedDelayMs(), 0);
+        h.ticker.tickNow();
+        QCOMPARE(h.f.messages().count("Scheduled update:"), 1);
+        for (int i = 0; i < reports.size(); ++i) {
+            QCOMPARE(runsBegun(h.f), runsBefore);
+            // Waiting for the network's report costs the hidden program no wake-ups.
+            QCOMPARE(h.ticker.armedDelayMs(), Ticker::LongestSleepMs);
+            h.ticker.tickNow();
+            h.network.report(reachabilityNamed(reports.at(i)));
+            QCOMPARE(runsBegun(h.f), runsBefore + (i >= begunAtReport));
+        }
+        QCOMPARE(runsBegun(h.f), runsBefore + 1);
+        QCOMPARE(h.f.messages().count("Scheduled update:"), 1);
+        QVERIFY(!h.f.messages().contains("Network connected:"));
+    }
+
+    // After a run that failed, the network coming online starts one update; no more than one
+    // every five minutes of real time (a suspend counts), and none while a run is under way.
+    void networkComingOnlineRetriesAFailedUpdate_data() {
+        QTest::addColumn<QString>("lastEnd");
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<int>("reconnectUpdates");
+        const QString failed = RunMessage::ConnectionTimedOut;
+        QTest::newRow("after a failed run") << failed << QStringList{"off", "on"} << 1;
+        QTest::newRow("after a clock that could not be set")
+            << RunMessage::ClockNotSet << QStringList{"off", "on"} << 1;
+        QTest::newRow("after a success")
+            << RunMessage::LastUpdated << QStringList{"off", "on"} << 0;
+        QTest::newRow("after a cancel")
+            << RunMessage::CancelledByUser << QStringList{"off", "on"} << 0;
+        QTest::newRow("before any run") << QString() << QStringList{"off", "on"} << 0;
+        QTest::newRow("from unknown") << failed << QStringList{"unknown", "on"} << 1;
+        QTest::newRow("from a limited network") << failed << QStringList{"limited", "on"} << 1;
+        QTest::newRow("to a limited network only") << failed << QStringList{"off", "limited"} << 0;
+        QTest::newRow("flapping within five minutes")
+            << failed
+            << QStringList{"off", "on", "wait 60000", "off", "on", "wait 239999", "off", "on"} << 1;
+        QTest::newRow("flapping five minutes apart")
+            << failed << QStringList{"off", "on", "wait 300000", "off", "on"} << 2;
+        QTest::newRow("five minutes asleep count")
+            << failed << QStringList{"off", "on", "sleep 300000", "off", "on"} << 2;
+        QTest::newRow("during a run") << failed << QStringList{"run", "off", "on"} << 0;
+    }
+    void networkComingOnlineRetriesAFailedUpdate() {
+        QFETCH(QString, lastEnd);
+        QFETCH(QStringList, steps);
+        EngineFixture f;
+        FakeNetworkState network;
+        const Ticker ticker{f.engine, f.clock, nullptr, &network};
+        ScriptedServer silent;
+        if (!lastEnd.isEmpty()) {
+            QVERIFY(f.queryServer(silent));
+            f.engine.endUpdate(lastEnd);
+        }
+        // From here every run fails at once, unless the test starts one.
+        f.useServers({});
+        f.servers.setAddress(QString(), QStringLiteral("1610"));
+        for (const QString& step : steps) {
+            const QString word = step.section(u' ', 0, 0);
+            const qint64 ms = step.section(u' ', 1).toLongLong();
+            if (word == "wait")
+                f.clock.advance(ms);
+            else if (word == "sleep")
+                f.clock.sleep(ms);
+            else if (word == "run")
+                QVERIFY(f.queryServer(silent));
+            else
+                network.report(reachabilityNamed(word));
+        }
+        const QStringList logged = f.messages();
+        QTEST(int(logged.count("Network connected:")), "reconnectUpdates");
+        for (qsizetype i = logged.indexOf("Network connected:"); i >= 0;
+             i = logged.indexOf("Network connected:", i + 1))
+            QVERIFY(logged.value(i + 1).startsWith("Attempted to connect to "));
+    }
+
+private:
+    static qsizetype runsBegun(const EngineFixture& f) {
+        const QStringList logged = f.messages();
+        return std::count_if(logged.begin(), logged.end(), [](const QString& message) {
+            return message.startsWith("Attempted to connect to ");
+        });
     }
 };
 
