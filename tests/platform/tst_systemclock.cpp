@@ -10,18 +10,11 @@
 #include "platform/systemclocksetter.h"
 #include "platform/systemclockwatch.h"
 #include "platform/timedatedclocksetter.h"
+#include "support/privatebus.h"
 #include "support/recordingclocksetter.h"
 
 namespace {
 const QString Timedated = QStringLiteral("org.freedesktop.timedate1");
-
-// A dbus-daemon of the test's own; its address once it listens.
-QString startBus(QProcess& daemon) {
-    daemon.start("dbus-daemon",
-                 {"--session", "--nofork", "--print-address", "--address=unix:tmpdir=/tmp"});
-    return daemon.waitForReadyRead(10000) ? QString::fromUtf8(daemon.readLine().trimmed())
-                                          : QString();
-}
 
 // The direct back end is a double refusing as clock_settime would: no test sets the clock.
 std::unique_ptr<ClockSetter> systemSetter(int directError) {
@@ -43,8 +36,8 @@ class SystemClockTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase() {
-        bus_ = startBus(daemon_);
-        bareBus_ = startBus(bareDaemon_);
+        bus_ = startPrivateBus(daemon_);
+        bareBus_ = startPrivateBus(bareDaemon_);
         QVERIFY(!bus_.isEmpty() && !bareBus_.isEmpty() && dir_.isValid());
         qputenv("DBUS_SYSTEM_BUS_ADDRESS", bus_.toLocal8Bit());
         // The system's Python, among whose packages python3-dbusmock is installed.
