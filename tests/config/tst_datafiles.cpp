@@ -1,4 +1,5 @@
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -121,7 +122,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("kind");
         for (const char* name : {"Servers.ini", "Quorvel.ini"}) {
-            for (const char* kind : {"FIFO", "link to /dev/zero", "folder"})
+            for (const char* kind : {"FIFO", "link to a zero device", "folder"})
                 QTest::addRow("%s %s", name, kind) << QString(name) << QString(kind);
         }
     }
@@ -134,8 +135,10 @@ private Q_SLOTS:
             QCOMPARE(mkfifo(qPrintable(path), 0644), 0);
         else if (kind == "folder")
             QVERIFY(QDir().mkdir(path));
+        else if (mknod(qPrintable(folder.filePath("zero")), S_IFCHR | 0666, makedev(1, 5)) == 0)
+            QVERIFY(QFile::link(folder.filePath("zero"), path));  // a save gone wrong hits a copy
         else
-            QVERIFY(QFile::link("/dev/zero", path));
+            QSKIP("making a device needs root");
         SaveResult saved;
         if (name == "Servers.ini") {
             FileOpening opening = FileOpening::Opened;
