@@ -60,7 +60,7 @@ std::optional<ServerFieldReader::Field> ServerFieldReader::next() {
             place = Place::AfterQuote;
         else if (place == Place::Host && c == ':') {
             place = Place::Port;
-            field.port.emplace();
+            field.port = Part{};
         } else
             keep(place == Place::Host ? field.host : *field.port, c);
     }
