@@ -1,10 +1,11 @@
-// Benchmarks: appending to the activity log, loading and saving the largest server list, and one
-// whole dry-run update against the reference server on loopback.
+// Benchmarks: appending to the activity log, loading and saving the largest server list, loading
+// hostile ones, and one whole dry-run update against the reference server on loopback.
 #include <sys/resource.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <cstdio>
@@ -63,6 +64,28 @@ void loadAndSaveLargestList() {
            QStringLiteral("  (%1 rows)").arg(list.count()));
 }
 
+// Random bytes as the file, and one line of 10 MB without a comma: reading stays bounded.
+void loadHostileLists() {
+    QTemporaryDir dir;
+    const QString path = serverListFilePath(dir.path());
+    QByteArray random(10 * 1024 * 1024, Qt::Uninitialized);
+    QRandomGenerator generator(1610);
+    generator.fillRange(reinterpret_cast<quint32*>(random.data()), random.size() / 4);
+    for (const QByteArray& bytes : {random, QByteArray(10 * 1024 * 1024, 'x')}) {
+        saveFileAtomically(path, bytes);
+        const long before = maxResidentKiB(RUSAGE_SELF);
+        QElapsedTimer timer;
+        timer.start();
+        const ServerEntries entries = loadServerList(path);
+        report(bytes == random ? QStringLiteral("load 10 MB of random bytes")
+                               : QStringLiteral("load one 10 MB line"),
+               timer.nsecsElapsed() / 1e6,
+               QStringLiteral("  (%1 entries, peak memory +%2 KiB)")
+                   .arg(entries.size())
+                   .arg(maxResidentKiB(RUSAGE_SELF) - before));
+    }
+}
+
 void dryRunAgainstReferenceServer() {
     QProcess server;
     server.start(QStringLiteral(QUORVEL_SERVER_PATH),
@@ -94,6 +117,7 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     appendLogLines();
     loadAndSaveLargestList();
+    loadHostileLists();
     dryRunAgainstReferenceServer();
     return 0;
 }

@@ -33,7 +33,7 @@ bool readsBackWhole(const ServerEntries& entries) {
 }
 
 void checkReadsBack(const ServerEntries& entries) {
-    const ServerEntries read = readServerList(serverListFileBytes(entries));
+    const ServerEntries read = readServerList(serverListFileText(entries).toUtf8());
     FUZZ_CHECK(read == entries, "saved %s\n  read %s", describe(entries).data(),
                describe(read).data());
 }

@@ -29,7 +29,7 @@ void checkReadsBack(const Settings& settings) {
     read.scheduled = settings.scheduled == 1 ? 0 : 1;
     read.updatePeriodText = settings.updatePeriodText + u'x';
     read.launchAtLogin = settings.launchAtLogin;
-    readSettings(settingsFileBytes(settings), read);
+    readSettings(settingsFileText(settings).toUtf8(), read);
     FUZZ_CHECK(read == settings, "saved %s\n  read %s", describe(settings).data(),
                describe(read).data());
 }

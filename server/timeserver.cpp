@@ -2,7 +2,6 @@
 
 #include <QDateTime>
 #include <QTcpSocket>
-#include <QTimer>
 
 #include "timereply.h"
 
@@ -10,19 +9,30 @@ namespace {
 
 // Accepting stops when the process runs out of descriptors; try again after this pause.
 constexpr std::chrono::milliseconds AcceptRetryDelay{100};
+constexpr std::chrono::seconds IdleCheckInterval{1};
 
-void drop(QTcpSocket* client) {
-    client->abort();
-    client->deleteLater();
+void drop(QTcpSocket* socket) {
+    socket->abort();
+    socket->deleteLater();
+}
+
+// An IPv4 client reaching a server on "::" comes as an IPv4-mapped address: the same client.
+QString clientAddress(const QHostAddress& peer) {
+    bool isIpv4 = false;
+    const quint32 ipv4 = peer.toIPv4Address(&isIpv4);
+    return isIpv4 ? QHostAddress(ipv4).toString() : peer.toString();
 }
 
 }  // namespace
 
-TimeServer::TimeServer(QObject* parent) : QObject(parent) {
+TimeServer::TimeServer(std::function<SteadyClock::time_point()> now, QObject* parent)
+    : QObject(parent), now_(std::move(now)) {
     connect(&server_, &QTcpServer::newConnection, this, &TimeServer::acceptPending);
     connect(&server_, &QTcpServer::acceptError, this, [this] {
         QTimer::singleShot(AcceptRetryDelay, &server_, &QTcpServer::resumeAccepting);
     });
+    connect(&idleCheck_, &QTimer::timeout, this, &TimeServer::closeIdleConnections);
+    idleCheck_.start(IdleCheckInterval);
 }
 
 bool TimeServer::listen(const QHostAddress& address, quint16 port) {
@@ -33,48 +43,59 @@ bool TimeServer::listen(const QHostAddress& address, quint16 port) {
 }
 
 void TimeServer::acceptPending() {
-    while (QTcpSocket* client = server_.nextPendingConnection()) {
-        if (connections_ >= MostConnections)
-            drop(client);
+    while (QTcpSocket* socket = server_.nextPendingConnection()) {
+        if (clients_.size() >= MostConnections ||
+            connectionsPerAddress_.value(clientAddress(socket->peerAddress())) >=
+                MostConnectionsPerAddress)
+            drop(socket);
         else
-            serve(client);
+            serve(socket);
     }
 }
 
-void TimeServer::serve(QTcpSocket* client) {
+void TimeServer::serve(QTcpSocket* socket) {
     // Owned by this object, not by the listening socket, so that no signal of a client reaches
     // a half-destroyed server.
-    client->setParent(this);
-    ++connections_;
-    connect(client, &QObject::destroyed, this, [this] { --connections_; });
-    client->setReadBufferSize(MostQueryBytes);
-
-    auto* idle = new QTimer(client);
-    idle->setSingleShot(true);
-    idle->start(IdleLimit);
-    connect(idle, &QTimer::timeout, client, [client] { drop(client); });
-
-    connect(client, &QTcpSocket::readyRead, this, [this, client, idle] {
-        idle->start(IdleLimit);
-        answer(client);
-    });
+    socket->setParent(this);
+    const QString address = clientAddress(socket->peerAddress());
+    clients_.insert(socket, {address, now_()});
+    ++connectionsPerAddress_[address];
+    connect(socket, &QObject::destroyed, this, [this, socket] { forget(socket); });
+    socket->setReadBufferSize(MostQueryBytes);
+    connect(socket, &QTcpSocket::readyRead, this, [this, socket] { answer(socket); });
     // Every end of a connection, a failure included, comes as disconnected; the idle limit
     // covers anything else.
-    connect(client, &QTcpSocket::disconnected, client, &QObject::deleteLater);
+    connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
 }
 
-void TimeServer::answer(QTcpSocket* client) {
-    const QByteArray query = client->readAll();
+// The socket is being destroyed: only its address is used.
+void TimeServer::forget(QTcpSocket* socket) {
+    const QString address = clients_.take(socket).address;
+    if (--connectionsPerAddress_[address] <= 0)
+        connectionsPerAddress_.remove(address);
+}
+
+void TimeServer::closeIdleConnections() {
+    const SteadyClock::time_point now = now_();
+    for (auto client = clients_.cbegin(); client != clients_.cend(); ++client) {
+        if (now - client->lastQuery >= IdleLimit)
+            drop(client.key());  // forgotten once it is destroyed
+    }
+}
+
+void TimeServer::answer(QTcpSocket* socket) {
+    const QByteArray query = socket->readAll();
     const QByteArray reply = timeReply(query, QDateTime::currentDateTimeUtc());
     if (reply.isEmpty())
         return;
     // A client that queries without ever reading would pile up replies here.
-    if (client->bytesToWrite() + reply.size() > MostUnreadReplyBytes) {
-        drop(client);
+    if (socket->bytesToWrite() + reply.size() > MostUnreadReplyBytes) {
+        drop(socket);
         return;
     }
-    client->write(reply);
+    clients_[socket].lastQuery = now_();
+    socket->write(reply);
     // At once: Qt closes a connection whose client has stopped sending ("printf 1 | nc") as
     // soon as it sees that, and a reply still queued then would be lost.
-    client->flush();
+    socket->flush();
 }

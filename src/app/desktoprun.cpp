@@ -44,7 +44,12 @@ void complain(const QString& text) {
 bool takeDataFolder(SingleInstance& instance, const QString& folder) {
     switch (instance.claim()) {
         case SingleInstance::Claim::HeldByOther:
-            if (!instance.askToRestore(RunningCopyPatience))
+            if (instance.askToRestore(RunningCopyPatience))
+                return false;
+            if (const QString problem = instance.socketProblem(); !problem.isEmpty())
+                complain(
+                    QStringLiteral("cannot reach the copy running on %1: %2").arg(folder, problem));
+            else
                 complain(QStringLiteral("the copy running on %1 did not answer").arg(folder));
             return false;
         case SingleInstance::Claim::Unguarded:

@@ -1,13 +1,13 @@
 #include "app/singleinstance.h"
 
-#include <unistd.h>
-
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QLocalSocket>
 #include <QThread>
+
+#include "app/socketfolder.h"
 
 namespace {
 const QByteArray RestoreRequest = "restore\n";
@@ -16,6 +16,18 @@ constexpr qint64 LongestRequest = 64;
 // A copy that listens accepts at once, even while it is busy.
 constexpr int AnswerWaitMs = 250;
 constexpr unsigned long RetryPauseMs = 50;
+
+// The same for every spelling of one folder, different for each folder, and short enough for
+// any socket path.
+QString socketName(const QString& dataFolder) {
+    const QFileInfo folder(dataFolder);
+    const QString canonical = folder.canonicalFilePath();
+    const QString path =
+        canonical.isEmpty() ? QDir::cleanPath(folder.absoluteFilePath()) : canonical;
+    const QByteArray digest =
+        QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Sha256).toHex().left(32);
+    return QStringLiteral("quorvel-") + QString::fromLatin1(digest);
+}
 }  // namespace
 
 SingleInstance::SingleInstance(const QString& dataFolder, QObject* parent)
@@ -36,19 +48,12 @@ QString SingleInstance::lockFilePath() const {
     return lock_.fileName();
 }
 
-QString SingleInstance::serverName(const QString& dataFolder) {
-    const QFileInfo folder(dataFolder);
-    const QString canonical = folder.canonicalFilePath();
-    const QString path =
-        canonical.isEmpty() ? QDir::cleanPath(folder.absoluteFilePath()) : canonical;
-    const QByteArray digest =
-        QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Sha256).toHex().left(32);
-    return QStringLiteral("quorvel-%1-%2").arg(::getuid()).arg(QString::fromLatin1(digest));
-}
-
 SingleInstance::Claim SingleInstance::claim() {
     QDir().mkpath(folder_);
-    name_ = serverName(folder_);  // once the folder exists, so that links resolve
+    const SocketFolder sockets = socketFolder();
+    socketProblem_ = sockets.problem;
+    if (socketProblem_.isEmpty())  // once the data folder exists, so that links resolve
+        socketPath_ = sockets.path + u'/' + socketName(folder_);
     if (lock_.tryLock(0)) {
         listen();
         return Claim::Held;
@@ -57,19 +62,23 @@ SingleInstance::Claim SingleInstance::claim() {
         return Claim::HeldByOther;
     // No lock can be made here, or a leftover one cannot be cleared: nothing can be saved in
     // the folder, so two copies cannot overwrite each other, but one that runs still answers.
-    QLocalSocket probe;
-    probe.connectToServer(name_);
-    if (probe.waitForConnected(AnswerWaitMs))
-        return Claim::HeldByOther;
+    if (!socketPath_.isEmpty()) {
+        QLocalSocket probe;
+        probe.connectToServer(socketPath_);
+        if (probe.waitForConnected(AnswerWaitMs))
+            return Claim::HeldByOther;
+    }
     listen();
     return Claim::Unguarded;
 }
 
 bool SingleInstance::askToRestore(std::chrono::milliseconds patience) const {
+    if (socketPath_.isEmpty())
+        return false;
     const QDeadlineTimer deadline(patience);
     while (true) {
         QLocalSocket socket;
-        socket.connectToServer(name_);
+        socket.connectToServer(socketPath_);
         if (socket.waitForConnected(AnswerWaitMs)) {
             socket.write(RestoreRequest);
             return socket.waitForBytesWritten(AnswerWaitMs) || socket.bytesToWrite() == 0;
@@ -86,13 +95,17 @@ void SingleInstance::release() {
 }
 
 QString SingleInstance::listenError() const {
+    if (!socketProblem_.isEmpty())
+        return socketProblem_;
     return server_.isListening() ? QString() : server_.errorString();
 }
 
 void SingleInstance::listen() {
+    if (socketPath_.isEmpty())
+        return;
     // A copy that crashed leaves its socket file behind, which would keep the name taken.
-    QLocalServer::removeServer(name_);
-    server_.listen(name_);
+    QLocalServer::removeServer(socketPath_);
+    server_.listen(socketPath_);
 }
 
 void SingleInstance::answer(QLocalSocket* peer) {

@@ -8,8 +8,8 @@
 
 // One desktop program per data folder, so that two copies never overwrite each other's settings
 // or server list. The first launch on a folder holds a lock file in it and listens on a local
-// socket named from the folder; a later launch finds the lock held and asks the holder, over
-// that socket, to show its window.
+// socket named from the folder, in a folder of this user's alone (socketfolder.h); a later
+// launch finds the lock held and asks the holder, over that socket, to show its window.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
@@ -34,9 +34,9 @@ public:
     QString lockFilePath() const;
     // Why later launches cannot reach this copy; empty while it listens.
     QString listenError() const;
-    // The local socket's name: the same for every spelling of one folder, different for each
-    // folder and user, and short enough for any socket path.
-    static QString serverName(const QString& dataFolder);
+    // After claim(): why the socket's folder is refused, so that no copy can be reached there;
+    // empty when it is sound.
+    QString socketProblem() const { return socketProblem_; }
 
 Q_SIGNALS:
     // A later launch on the same folder asked for the window.
@@ -47,7 +47,8 @@ private:
     void answer(QLocalSocket* peer);
 
     QString folder_;
-    QString name_;
+    QString socketPath_;  // empty while the socket's folder is refused
+    QString socketProblem_;
     QLockFile lock_;
     QLocalServer server_;
 };

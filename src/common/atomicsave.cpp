@@ -4,7 +4,12 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include "common/regularfile.h"
+
 SaveResult saveFileAtomically(const QString& path, const QByteArray& bytes) {
+    // A FIFO or a device (a link to one included) is left as it is, never replaced.
+    if (isPresentButNotRegular(path))
+        return {false, QStringLiteral("it is not a regular file")};
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return {false, QStringLiteral("the folder could not be created")};
     // Unbuffered, so that a short write (a full disk) shows here: commit() does not check the

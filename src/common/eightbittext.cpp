@@ -2,6 +2,7 @@
 
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <algorithm>
 
 TextEncoding encodingOf(const QByteArray& bytes, TextEnd end) {
     // A stateful decoder holds an incomplete character at the end back instead of calling it an
@@ -19,6 +20,15 @@ QString decodeText(const QByteArray& bytes, TextEncoding encoding) {
 
 QByteArray encodeText(const QString& text, TextEncoding encoding) {
     return encoding == TextEncoding::Latin1 ? text.toLatin1() : text.toUtf8();
+}
+
+bool fitsLatin1(const QString& text) {
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() <= 0xff; });
+}
+
+TextEncoding encodingToWrite(const QString& text, TextEncoding readIn) {
+    return readIn == TextEncoding::Latin1 && fitsLatin1(text) ? TextEncoding::Latin1
+                                                              : TextEncoding::Utf8;
 }
 
 QString decodeEightBit(const QByteArray& bytes) {

@@ -15,6 +15,12 @@ TextEncoding encodingOf(const QByteArray& bytes, TextEnd end = TextEnd::Whole);
 QString decodeText(const QByteArray& bytes, TextEncoding encoding);
 QByteArray encodeText(const QString& text, TextEncoding encoding);
 
+// Whether every character has a Latin-1 form.
+bool fitsLatin1(const QString& text);
+// The encoding to write a text read in the given one: Latin-1 only while the text fits it, so
+// that a typed character is never lost to a "?".
+TextEncoding encodingToWrite(const QString& text, TextEncoding readIn);
+
 // Decoded in the encoding the bytes are in.
 QString decodeEightBit(const QByteArray& bytes);
 

@@ -16,3 +16,11 @@ TextEncoding rememberedEncoding(const QString& path) {
 void rememberEncoding(const QString& path, TextEncoding encoding) {
     encodings().insert(path, encoding);
 }
+
+SaveResult saveDataFile(const QString& path, const QString& text) {
+    const TextEncoding encoding = encodingToWrite(text, rememberedEncoding(path));
+    SaveResult saved = saveFileAtomically(path, encodeText(text, encoding));
+    if (saved.ok)
+        rememberEncoding(path, encoding);
+    return saved;
+}

@@ -1,13 +1,10 @@
 #include "config/serverentries.h"
 
-#include <algorithm>
 #include <cstring>
 
-namespace {
-bool fitsLatin1(const QString& text) {
-    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() <= 0xff; });
-}
+#include "common/eightbittext.h"
 
+namespace {
 QByteArrayView utf16Bytes(const QString& text) {
     return {reinterpret_cast<const char*>(text.utf16()), text.size() * qsizetype(sizeof(QChar))};
 }

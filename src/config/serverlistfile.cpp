@@ -5,41 +5,27 @@
 
 #include "common/eightbittext.h"
 #include "config/fileencoding.h"
-#include "config/linereader.h"
+#include "config/serverfieldreader.h"
 
 namespace {
 
 const QString DefaultPort = QStringLiteral("1610");
 
-ServerEntry entryOfField(const QString& field) {
-    const qsizetype colon = field.indexOf(u':');
-    if (colon < 0)
-        return {trimSpaces(field), DefaultPort};
-    return {trimSpaces(field.left(colon)), trimSpaces(field.mid(colon + 1))};
+ServerEntry entryOfField(const ServerFieldReader::Field& field, TextEncoding encoding) {
+    const QString host = trimSpaces(decodeText(field.host.bytes, encoding));
+    if (!field.port)
+        return {host, DefaultPort};
+    return {host, trimSpaces(decodeText(field.port->bytes, encoding))};
 }
 
-// The fields of one line; a line always holds at least one, if only an empty one.
-QStringList fieldsOfLine(const QString& line) {
-    QStringList fields;
-    qsizetype pos = 0;
-    while (true) {
-        while (pos < line.size() && line[pos] == u' ')
-            ++pos;
-        qsizetype comma;
-        if (pos < line.size() && line[pos] == u'"') {
-            qsizetype closingQuote = line.indexOf(u'"', pos + 1);
-            if (closingQuote < 0)
-                closingQuote = line.size();
-            fields.append(line.mid(pos + 1, closingQuote - pos - 1));
-            comma = line.indexOf(u',', closingQuote);
-        } else {
-            comma = line.indexOf(u',', pos);
-            fields.append(line.mid(pos, comma < 0 ? -1 : comma - pos));
-        }
-        if (comma < 0)
-            return fields;
-        pos = comma + 1;
-    }
+TextEncoding encodingOfPart(const ServerFieldReader::Part& part) {
+    return encodingOf(part.bytes, part.cut ? TextEnd::Cut : TextEnd::Whole);
+}
+
+TextEncoding encodingOfField(const ServerFieldReader::Field& field) {
+    if (encodingOfPart(field.host) == TextEncoding::Latin1)
+        return TextEncoding::Latin1;
+    return field.port ? encodingOfPart(*field.port) : TextEncoding::Utf8;
 }
 
 }  // namespace
@@ -55,56 +41,55 @@ ServerEntries readServerList(const QByteArray& fileBytes) {
     return readServerList(buffer);
 }
 
-// Two passes over the lines that can hold entries (each line holds at least one): the first
-// judges the encoding, the second reads the entries.
+// Two passes over the fields that make entries: the first judges the encoding, the second reads
+// the entries.
 ServerEntries readServerList(QIODevice& device, TextEncoding* encoding) {
     const qint64 start = device.pos();
     TextEncoding found = TextEncoding::Utf8;
     {
-        LineReader lines(device, MaxServerLineBytes);
+        ServerFieldReader fields(device, MaxServerFieldBytes);
         for (int count = 0; count < MaxServerEntries && found == TextEncoding::Utf8; ++count) {
-            const std::optional<QByteArray> line = lines.next();
-            if (!line)
+            const std::optional<ServerFieldReader::Field> field = fields.next();
+            if (!field)
                 break;
-            found = encodingOf(*line, lines.lastWasCut() ? TextEnd::Cut : TextEnd::Whole);
+            found = encodingOfField(*field);
         }
     }
     if (encoding)
         *encoding = found;
     device.seek(start);
-    // The entries' texts take at most the bytes they are read from, and each entry at least one
+    // The entries' texts take about the bytes they are read from, and each entry at least one
     // byte but the last; memory reserved but never filled costs nothing until it is written.
     const qint64 bytes =
-        std::min(device.size() - start, qint64(MaxServerEntries) * MaxServerLineBytes);
+        std::min(device.size() - start, qint64(MaxServerEntries) * 2 * MaxServerFieldBytes);
     ServerEntries entries;
     entries.reserve(std::min(qint64(MaxServerEntries), bytes + 1), bytes);
-    LineReader lines(device, MaxServerLineBytes);
+    ServerFieldReader fields(device, MaxServerFieldBytes);
     while (entries.size() < MaxServerEntries) {
-        const std::optional<QByteArray> line = lines.next();
-        if (!line)
+        const std::optional<ServerFieldReader::Field> field = fields.next();
+        if (!field)
             break;
-        for (const QString& field : fieldsOfLine(decodeText(*line, found))) {
-            if (entries.size() == MaxServerEntries)
-                break;
-            entries.append(entryOfField(field));
-        }
+        entries.append(entryOfField(*field, found));
     }
     entries.squeeze();
     return entries;
 }
 
-QByteArray serverListFileBytes(const ServerEntries& entries, TextEncoding encoding) {
+QString serverListFileText(const ServerEntries& entries) {
     QString text;
     for (qsizetype index = 0; index < entries.size(); ++index) {
         const ServerEntry entry = entries.at(index);
         text += trimSpaces(entry.host) + u':' + trimSpaces(entry.port) + QStringLiteral("\r\n");
     }
-    return encodeText(text, encoding);
+    return text;
 }
 
-ServerEntries loadServerList(const QString& path) {
+ServerEntries loadServerList(const QString& path, FileOpening* opening) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const FileOpening opened = openRegularFile(file);
+    if (opening)
+        *opening = opened;
+    if (opened != FileOpening::Opened)
         return {};
     TextEncoding encoding = TextEncoding::Utf8;
     ServerEntries entries = readServerList(file, &encoding);
@@ -113,5 +98,5 @@ ServerEntries loadServerList(const QString& path) {
 }
 
 SaveResult saveServerList(const QString& path, const ServerEntries& entries) {
-    return saveFileAtomically(path, serverListFileBytes(entries, rememberedEncoding(path)));
+    return saveDataFile(path, serverListFileText(entries));
 }

@@ -104,26 +104,28 @@ void readSettings(const QByteArray& fileBytes, TextEncoding encoding, Settings& 
     }
 }
 
-QByteArray settingsFileBytes(const Settings& settings, TextEncoding encoding) {
+QString settingsFileText(const Settings& settings) {
     QString text;
     for (const SettingsLine& line : Lines) {
         const QString value =
             line.text ? settings.*line.text : QString::number(settings.*line.check);
         text += line.key + value + QStringLiteral("\r\n");
     }
-    return encodeText(text, encoding);
+    return text;
 }
 
-void loadSettings(const QString& path, Settings& settings) {
+FileOpening loadSettings(const QString& path, Settings& settings) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
+    const FileOpening opened = openRegularFile(file);
+    if (opened != FileOpening::Opened)
+        return opened;
     const QByteArray bytes = file.read(MaxSettingsBytes);
     const TextEncoding encoding = encodingOf(bytes, file.atEnd() ? TextEnd::Whole : TextEnd::Cut);
     rememberEncoding(path, encoding);
     readSettings(bytes, encoding, settings);
+    return opened;
 }
 
 SaveResult saveSettings(const QString& path, const Settings& settings) {
-    return saveFileAtomically(path, settingsFileBytes(settings, rememberedEncoding(path)));
+    return saveDataFile(path, settingsFileText(settings));
 }

@@ -5,6 +5,7 @@
 
 #include "common/atomicsave.h"
 #include "common/eightbittext.h"
+#include "common/regularfile.h"
 #include "config/settings.h"
 
 // Quorvel.ini: eleven lines "Key=value", CR LF after each. Launch at start-up is not kept here.
@@ -18,13 +19,15 @@ void readSettings(const QByteArray& fileBytes, Settings& settings);
 // The same for the beginning of a file, cut anywhere, in the encoding it was found in.
 void readSettings(const QByteArray& fileBytes, TextEncoding encoding, Settings& settings);
 
-// The file as it is written: every key in its fixed order, text fields exactly as they are held.
-QByteArray settingsFileBytes(const Settings& settings, TextEncoding encoding = TextEncoding::Utf8);
+// The file's text as it is written: every key in its fixed order, text fields exactly as they
+// are held.
+QString settingsFileText(const Settings& settings);
 
 // At most the first MaxSettingsBytes of the file are read: a huge file costs little memory.
 constexpr qint64 MaxSettingsBytes = 1024 * 1024;
 
-// A file that is missing or cannot be read leaves the record as it is. A save writes the
-// encoding the file was loaded in.
-void loadSettings(const QString& path, Settings& settings);
+// A file that is missing or cannot be read leaves the record as it is; so does one that is not a
+// regular file, which is left alone. A save writes the encoding the file was loaded in, unless
+// the text no longer fits it.
+FileOpening loadSettings(const QString& path, Settings& settings);
 SaveResult saveSettings(const QString& path, const Settings& settings);

@@ -1,6 +1,7 @@
 #include <QString>
 
 #include "common/clock.h"
+#include "common/regularfile.h"
 #include "config/serverlistfile.h"
 #include "config/settingsfile.h"
 #include "engine/updateengine.h"
@@ -9,7 +10,13 @@
 
 void UpdateEngine::readAtLaunch(const QString& dataFolder) {
     parts_.log.add(QStringLiteral("Program launched."));
-    loadSettings(settingsFilePath(dataFolder), parts_.settings);
+    const QString settingsPath = settingsFilePath(dataFolder);
+    if (loadSettings(settingsPath, parts_.settings) == FileOpening::NotRegular)
+        parts_.log.add(notRegularFileLine(settingsPath));
     keepDaylightOptionInStep(parts_.clock.utcNow());
-    parts_.servers.load(loadServerList(serverListFilePath(dataFolder)));
+    const QString serversPath = serverListFilePath(dataFolder);
+    FileOpening serversOpening = FileOpening::Opened;
+    parts_.servers.load(loadServerList(serversPath, &serversOpening));
+    if (serversOpening == FileOpening::NotRegular)
+        parts_.log.add(notRegularFileLine(serversPath));
 }

@@ -1,3 +1,6 @@
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -42,6 +45,25 @@ private Q_SLOTS:
             {{"\u00e4.example", "123456"}, {"", "1610"}, {"h", ""}}, {});
         row("one byte not UTF-8 in a later line makes it Latin-1", "\xc3\xa4:1\r\n\xff:2\r\n",
             {{"\u00c3\u00a4", "1"}, {"\u00ff", "2"}}, {});
+        QByteArray longLine;
+        ServerEntries sixty;
+        QByteArray sixtyLines;
+        for (int n = 1; n <= 60; ++n) {
+            const QByteArray entry = "host" + QByteArray::number(n) + ".example:1610";
+            longLine += (n > 1 ? "," : "") + entry;
+            sixty.append({QString::fromLatin1(entry.chopped(5)), "1610"});
+            sixtyLines += entry + "\r\n";
+        }
+        row("every entry of a long line is read", longLine, sixty, sixtyLines);
+        const QByteArray longHost(1030, 'x'), longPort(1100, '9');
+        row("a host or port beyond 1,024 bytes keeps its first 1,024, the line goes on",
+            longHost + ':' + longPort + ",b\r\n\"" + longHost + '"' + longPort + ",c",
+            {{longHost.left(1024), longPort.left(1024)},
+             {"b", "1610"},
+             {longHost.left(1024), "1610"},
+             {"c", "1610"}},
+            longHost.left(1024) + ':' + longPort.left(1024) + "\r\nb:1610\r\n" +
+                longHost.left(1024) + ":1610\r\nc:1610\r\n");
         row("at most 32,767 entries are read", QByteArray("\r\n").repeated(MaxServerEntries + 1),
             ServerEntries(MaxServerEntries, {"", "1610"}),
             QByteArray(":1610\r\n").repeated(MaxServerEntries));
@@ -79,6 +101,64 @@ private Q_SLOTS:
         QTEST(loaded, "expected");
         QVERIFY(saveSettings(path, loaded).ok);
         QCOMPARE(fileBytes(path), file.isNull() ? DefaultSettings : file);
+    }
+
+    // A Latin-1 file given a character Latin-1 cannot hold is written in UTF-8 from then on.
+    void typedCharacterBeyondLatin1IsSavedAsUtf8() {
+        const QString path = settingsFilePath(dir_.filePath("typed"));
+        QVERIFY(saveFileAtomically(path, changedSettings("12\xe9")).ok);
+        Settings settings;
+        loadSettings(path, settings);
+        settings.updatePeriodText = "12\u00e9\u20ac";
+        QVERIFY(saveSettings(path, settings).ok);
+        QCOMPARE(fileBytes(path), changedSettings("12\xc3\xa9\xe2\x82\xac"));
+        settings.updatePeriodText = "12\u00e9";
+        QVERIFY(saveSettings(path, settings).ok);
+        QCOMPARE(fileBytes(path), changedSettings("12\xc3\xa9"));
+    }
+
+    // Neither read (which would block or never end) nor replaced by a save.
+    void fileThatIsNotRegularIsLeftAlone_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("kind");
+        for (const char* name : {"Servers.ini", "Quorvel.ini"}) {
+            for (const char* kind : {"FIFO", "link to a zero device", "folder"})
+                QTest::addRow("%s %s", name, kind) << QString(name) << QString(kind);
+        }
+    }
+    void fileThatIsNotRegularIsLeftAlone() {
+        QFETCH(QString, name);
+        QFETCH(QString, kind);
+        const QTemporaryDir folder;
+        const QString path = folder.filePath(name);
+        if (kind == "FIFO")
+            QCOMPARE(mkfifo(qPrintable(path), 0644), 0);
+        else if (kind == "folder")
+            QVERIFY(QDir().mkdir(path));
+        else if (mknod(qPrintable(folder.filePath("zero")), S_IFCHR | 0666, makedev(1, 5)) == 0)
+            QVERIFY(QFile::link(folder.filePath("zero"), path));  // a save gone wrong hits a copy
+        else
+            QSKIP("making a device needs root");
+        SaveResult saved;
+        if (name == "Servers.ini") {
+            FileOpening opening = FileOpening::Opened;
+            QCOMPARE(loadServerList(path, &opening), ServerEntries());
+            QCOMPARE(opening, FileOpening::NotRegular);
+            saved = saveServerList(path, {{"a", "1"}});
+        } else {
+            Settings settings;
+            QCOMPARE(loadSettings(path, settings), FileOpening::NotRegular);
+            QCOMPARE(settings, Settings());
+            saved = saveSettings(path, settings);
+        }
+        QVERIFY(!saved.ok);
+        QCOMPARE(saveFailureLine(path, saved.reason),
+                 "File " + path + " could not be saved - it is not a regular file.");
+        struct stat left {};
+        QCOMPARE(lstat(qPrintable(path), &left), 0);
+        QCOMPARE(left.st_mode & S_IFMT, kind == "FIFO"     ? S_IFIFO
+                                        : kind == "folder" ? S_IFDIR
+                                                           : S_IFLNK);
     }
 
     // Exec= quoted as the Desktop Entry rules require, so a launcher runs the path as it is.

@@ -56,6 +56,20 @@ private Q_SLOTS:
         QTEST(f.servers.selectedIndex(), "selectedAfter");
     }
 
+    // A file read as Latin-1 that is given a name Latin-1 cannot hold is written in UTF-8, and
+    // stays UTF-8 once that name is gone.
+    void nameBeyondLatin1IsSavedAsUtf8() {
+        EditorFixture f;
+        QVERIFY(saveFileAtomically(f.path, "caf\xe9:1\r\n").ok);
+        f.servers.load(loadServerList(f.path));
+        f.servers.setAddress("\u0101.example", "2");
+        f.editor.add();
+        QCOMPARE(f.file(), QByteArray("caf\xc3\xa9:1\r\n\xc4\x81.example:2\r\n"));
+        f.editor.removeSelected();
+        QCOMPARE(f.file(), QByteArray("caf\xc3\xa9:1\r\n"));
+        QCOMPARE(f.log.text(), QString());
+    }
+
     // The file writable, its folder not: the edit stays in memory, the file whole, one log line.
     void saveIntoReadOnlyFolderFails() {
         EditorFixture f;
