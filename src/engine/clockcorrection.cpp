@@ -1,4 +1,6 @@
 // Setting the clock from an accepted reply.
+#include <utility>
+
 #include "common/clock.h"
 #include "common/dateform.h"
 #include "common/walltime.h"
@@ -41,46 +43,61 @@ void UpdateEngine::correctClock(const QByteArray& reply) {
     setClock(setting, {instant, presentUtc.msecsTo(instant) * 1000});
 }
 
-// Hands the change to the clock setter; a setter that answers later leaves the run waiting.
+// Hands the change to the clock setter; a setter that answers later leaves the run waiting,
+// however long polkit's dialog stays open. One request at a time: a second relative step would
+// have been worked out from a clock the first had not yet corrected.
 void UpdateEngine::setClock(const ClockSetting& setting, const ClockChange& change) {
+    if (clockRequest_) {
+        finishCorrection(setting, {false, QStringLiteral("an earlier request is still waiting "
+                                                         "for authorisation")});
+        return;
+    }
     const std::optional<ClockSetResult> result = parts_.clockSetter.setClock(change);
     if (result) {
         finishCorrection(setting, *result);
         return;
     }
     runState_ = RunState::SettingClock;
-    settingClock_ = setting;
-    clockAnswerOutstanding_ = true;
+    clockRequest_ = setting;
 }
 
 // The time service's answer, possibly long after the request. A run cancelled meanwhile has
-// already ended and logged why; its answer ends nothing and logs nothing, so it can never
-// finish a later run. A clock set all the same is still our own step, not a daylight change.
+// already ended and logged why; its answer ends nothing, but what became of the clock is still
+// logged, so the log never hides a step.
 void UpdateEngine::clockSetAnswered(const ClockSetResult& result) {
-    clockAnswerOutstanding_ = false;
-    if (settingClock_)
-        finishCorrection(*std::exchange(settingClock_, std::nullopt), result);
-    else if (result.ok)
-        clockSetSinceLastTick_ = !parts_.clockSetter.isDryRun();
+    if (!clockRequest_)
+        return;
+    const ClockSetting setting = *std::exchange(clockRequest_, std::nullopt);
+    if (runState_ == RunState::SettingClock) {
+        finishCorrection(setting, result);
+        return;
+    }
+    clockSetSinceLastTick_ = result.ok && !parts_.clockSetter.isDryRun();
+    logClockSetting(setting, result);
 }
 
 void UpdateEngine::finishCorrection(const ClockSetting& setting, const ClockSetResult& result) {
+    logClockSetting(setting, result);
     if (!result.ok) {
-        parts_.log.add(QStringLiteral("*System clock could not be set to %1 - %2.*")
-                           .arg(timeText(setting.newLocal), result.reason));
         endUpdate(RunMessage::ClockNotSet);
         selectFirstServer();
         return;
     }
     clockSetSinceLastTick_ = !parts_.clockSetter.isDryRun();
-    if (setting.ntpOffsetNs)
-        logNtpCorrection(setting);
-    else
-        logCorrection(setting.oldLocal, setting.newLocal);
     endUpdate(RunMessage::LastUpdated);
     selectFirstServer();
     if (parts_.settings.closeAfterUpdate == 1)
         Q_EMIT closeRequested();
+}
+
+void UpdateEngine::logClockSetting(const ClockSetting& setting, const ClockSetResult& result) {
+    if (!result.ok)
+        parts_.log.add(QStringLiteral("*System clock could not be set to %1 - %2.*")
+                           .arg(timeText(setting.newLocal), result.reason));
+    else if (setting.ntpOffsetNs)
+        logNtpCorrection(setting);
+    else
+        logCorrection(setting.oldLocal, setting.newLocal);
 }
 
 void UpdateEngine::logCorrection(const QDateTime& oldLocal, const QDateTime& newLocal) {

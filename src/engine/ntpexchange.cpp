@@ -8,7 +8,6 @@
 #include "engine/ntp/ntppacket.h"
 #include "engine/ntp/ntpsample.h"
 #include "engine/ntp/ntpshown.h"
-#include "engine/replytext.h"
 #include "engine/runmessages.h"
 #include "engine/timesocket.h"
 #include "engine/updateengine.h"
@@ -19,6 +18,13 @@ namespace {
 // Kiss-o'-death codes that ask the client to stop asking.
 bool asksToStop(const QByteArray& code) {
     return code == "RATE" || code == "DENY" || code == "RSTR";
+}
+
+// Timestamps of zero, or a server that claims to have held the request longer than the whole
+// exchange took: no working server's reply looks like that, whatever its stratum.
+bool isNonsense(const NtpReply& reply, const NtpSample& sample) {
+    return reply.received == NtpTimestamp() || reply.sent == NtpTimestamp() ||
+           sample.roundTripNs < 0;
 }
 }  // namespace
 
@@ -43,22 +49,30 @@ void UpdateEngine::onNtpReply(const QByteArray& datagram) {
         ntpQuery_.sentUnixNs + (receivedMonotonicNs - ntpQuery_.sentMonotonicNs);
     const NtpSample sample =
         ntpSample(ntpQuery_.sentUnixNs, reply.received, reply.sent, receivedUnixNs);
-    judgeNtpReply(reply, sample.offsetNs, roundedMilliseconds(sample.roundTripNs));
+    judgeNtpReply(reply, sample);
     Q_EMIT runStateChanged();
 }
 
-void UpdateEngine::judgeNtpReply(const NtpReply& reply, qint64 offsetNs, qint64 roundTripMs) {
+// A refusal or an unsynchronised server is judged before the numbers: a kiss with zero
+// timestamps is still a kiss.
+void UpdateEngine::judgeNtpReply(const NtpReply& reply, const NtpSample& sample) {
     ActivityLog& log = parts_.log;
-    const qint64 delay = parts_.clock.monotonicMs() - timeMarkMs_;
-    log.add(QStringLiteral("Received NTP reply after %1 milliseconds: stratum %2, offset %3 "
-                           "seconds, round trip %4 milliseconds:")
-                .arg(QString::number(delay), QString::number(reply.stratum),
-                     shownOffsetSeconds(offsetNs), QString::number(roundTripMs)));
+    const QString received = QStringLiteral("Received NTP reply after %1 milliseconds: ")
+                                 .arg(parts_.clock.monotonicMs() - timeMarkMs_);
+    if (reply.kind == NtpReplyKind::Usable && isNonsense(reply, sample)) {
+        // As for an erroneous line reply, the run waits on for another reply to this request.
+        log.add(received + QStringLiteral("packet was erroneous."));
+        return;
+    }
+    const qint64 roundTripMs = roundedMilliseconds(sample.roundTripNs);
+    log.add(received + QStringLiteral("stratum %1, offset %2 seconds, round trip %3 milliseconds:")
+                           .arg(QString::number(reply.stratum), shownOffsetSeconds(sample.offsetNs),
+                                QString::number(roundTripMs)));
     switch (reply.kind) {
         case NtpReplyKind::KissOfDeath:
             log.add(QStringLiteral("Server refused the query (%1).")
-                        .arg(shownReplyText(reply.kissCode())));
-            if (asksToStop(reply.kissCode()))
+                        .arg(QString::fromLatin1(reply.referenceId)));
+            if (asksToStop(reply.referenceId))
                 shunningServers_.insert(serverAddress());
             tryNextServer(RunMessage::ServerRefused);
             return;
@@ -72,7 +86,7 @@ void UpdateEngine::judgeNtpReply(const NtpReply& reply, qint64 offsetNs, qint64 
     }
     if (double(roundTripMs) < leadingNumber(parts_.settings.maxReplyDelayText)) {
         log.add(QStringLiteral("Packet was reply to attempt %1 - packet accepted:").arg(attempt_));
-        correctClockBy(offsetNs);
+        correctClockBy(sample.offsetNs);
     } else {
         log.add(QStringLiteral("Packet was too late - packet rejected."));
         queryServer();

@@ -42,8 +42,7 @@ void UpdateEngine::tick() {
 // with the option, and cancel a run that the jump may have confused. Our own correction of the
 // clock is never taken for one.
 void UpdateEngine::guardDaylightSaving(const QDateTime& shown, qint64 bootMs, qint32 shift) {
-    const bool comparable =
-        lastShownTime_.isValid() && !clockSetSinceLastTick_ && !clockAnswerOutstanding_;
+    const bool comparable = lastShownTime_.isValid() && !clockSetSinceLastTick_ && !clockRequest_;
     const qint64 jump =
         comparable ? daylightJumpMinutes(lastShownTime_, shown, bootMs - lastTickBootMs_) : 0;
     if (shift != 0 && jump == shift) {

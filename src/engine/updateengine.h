@@ -19,6 +19,7 @@ class ZoneSource;
 struct ClockChange;
 struct ClockSetResult;
 struct NtpReply;
+struct NtpSample;
 struct Settings;
 
 // Everything the engine works with, owned by whoever runs it (the window, or the command line).
@@ -124,6 +125,7 @@ private:
     void clockSetAnswered(const ClockSetResult& result);
     void setClock(const ClockSetting& setting, const ClockChange& change);
     void finishCorrection(const ClockSetting& setting, const ClockSetResult& result);
+    void logClockSetting(const ClockSetting& setting, const ClockSetResult& result);
     void logCorrection(const QDateTime& oldLocal, const QDateTime& newLocal);
     void selectFirstServer();
 
@@ -132,7 +134,7 @@ private:
     QString serverAddress() const;
     bool sendNtpQuery();
     void onNtpReply(const QByteArray& datagram);
-    void judgeNtpReply(const NtpReply& reply, qint64 offsetNs, qint64 roundTripMs);
+    void judgeNtpReply(const NtpReply& reply, const NtpSample& sample);
     void correctClockBy(qint64 offsetNs);
     void logNtpCorrection(const ClockSetting& setting);
 
@@ -159,12 +161,11 @@ private:
     QDateTime lastShownTime_;
     qint64 lastTickBootMs_ = 0;
     bool clockSetSinceLastTick_ = false;
-    // The run waits for the clock setter's answer (RunState::SettingClock); a cancel drops the
-    // wait.
-    std::optional<ClockSetting> settingClock_;
-    // A request to set the clock is out, whether or not its run still waits for it: the clock
-    // may change by our own step at any moment, which the daylight-saving guard must not judge.
-    bool clockAnswerOutstanding_ = false;
+    // The request to set the clock that the setter has yet to answer, whether or not its run
+    // still waits for it (RunState::SettingClock): the clock may change by our own step at any
+    // moment, which the daylight-saving guard must not judge, and no other step may be stacked
+    // on it. Kept across runs, so that even a late answer is logged.
+    std::optional<ClockSetting> clockRequest_;
     bool updateEnabled_ = true;
     bool disconnectEnabled_ = false;
     bool updateHasFocus_ = false;

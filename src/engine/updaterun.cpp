@@ -148,7 +148,6 @@ bool UpdateEngine::handOver(const QString& reason) {
 
 void UpdateEngine::endUpdate(const QString& message) {
     runState_ = RunState::Idle;
-    settingClock_.reset();
     pendingWrapAt_.reset();
     parts_.socket.close();
     parts_.ntpSocket.close();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <ctime>
+
 #include "engine/clockwatch.h"
 
 class QSocketNotifier;
@@ -10,7 +12,10 @@ class QSocketNotifier;
 class SystemClockWatch final : public ClockWatch {
     Q_OBJECT
 public:
+    // Armed for the far future of a 64-bit clock, which no date the clock can be set to reaches.
     explicit SystemClockWatch(QObject* parent = nullptr);
+    // Armed first for the given instant (Unix seconds); tests take one the clock has passed.
+    explicit SystemClockWatch(std::time_t armedFor, QObject* parent = nullptr);
     ~SystemClockWatch() override;
 
     bool valid() const { return fd_ >= 0; }
@@ -20,6 +25,7 @@ private:
     bool arm();
     void readCancelled();
 
+    std::time_t armedFor_;
     int fd_ = -1;
     QSocketNotifier* notifier_ = nullptr;
 };

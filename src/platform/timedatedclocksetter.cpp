@@ -4,9 +4,13 @@
 #include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
+#include <limits>
 
 namespace {
-constexpr int ReplyTimeoutMs = 120 * 1000;  // time for the user to answer polkit's dialog
+// libdbus's "never time out". Polkit's dialog may stay open for as long as the user leaves it,
+// and timedated steps the clock whenever the answer comes: a wait that gave up first would call
+// a correction failed that is still to happen.
+constexpr int NoReplyTimeout = std::numeric_limits<int>::max();
 
 QString systemBusAddress() {
     const QString address = qEnvironmentVariable("DBUS_SYSTEM_BUS_ADDRESS");
@@ -30,10 +34,8 @@ QString refusalReason(const QDBusError& error) {
         name == QLatin1String("org.freedesktop.DBus.Error.InteractiveAuthorizationRequired") ||
         name.startsWith(QLatin1String("org.freedesktop.PolicyKit1.Error.")))
         return QStringLiteral("not authorised to set the time");
-    if (name == QLatin1String("org.freedesktop.DBus.Error.NoReply") ||
-        name == QLatin1String("org.freedesktop.DBus.Error.Timeout"))
-        return QStringLiteral("the time service did not answer within %1 seconds")
-            .arg(ReplyTimeoutMs / 1000);
+    if (name == QLatin1String("org.freedesktop.DBus.Error.NoReply"))
+        return QStringLiteral("the time service left the system bus without answering");
     return QStringLiteral("the time service refused: ") + error.message() + QStringLiteral(" (") +
            name + u')';
 }
@@ -67,7 +69,7 @@ std::optional<ClockSetResult> TimedatedClockSetter::setClock(const ClockChange& 
     const bool relative = true;
     const bool interactive = true;  // let polkit ask the user rather than refuse outright
     call << qlonglong(change.correctionUs) << relative << interactive;
-    pending_ = new QDBusPendingCallWatcher(bus.asyncCall(call, ReplyTimeoutMs), this);
+    pending_ = new QDBusPendingCallWatcher(bus.asyncCall(call, NoReplyTimeout), this);
     connect(pending_, &QDBusPendingCallWatcher::finished, this, &TimedatedClockSetter::answer);
     return std::nullopt;
 }

@@ -6,9 +6,10 @@ class QDBusPendingCallWatcher;
 
 // Asks the system's time service (systemd's timedated, org.freedesktop.timedate1 on the system
 // bus) to step the clock by the correction. This is how an ordinary user sets the clock: polkit
-// decides, and may ask for a password first, so the answer may take up to two minutes; it comes
-// by finished() while the event loop runs on. The step is relative, so it stays right however
-// long that takes. The bus is the one named by DBUS_SYSTEM_BUS_ADDRESS, else the standard one.
+// decides, and may ask for a password first, so the answer may take as long as the user leaves
+// the dialog open; it comes by finished() while the event loop runs on, with no time-out. The
+// step is relative, so it stays right however long that takes. The bus is the one named by
+// DBUS_SYSTEM_BUS_ADDRESS, else the standard one.
 class TimedatedClockSetter final : public ClockSetter {
 public:
     using ClockSetter::ClockSetter;

@@ -28,25 +28,36 @@ bool UdpTimeSocket::connectTo(const QString& host, double port) {
         lookupId_ = -1;
         // A name that cannot be found leaves the run to its connect wait, as a TCP server that
         // does not answer does.
-        if (info.error() == QHostInfo::NoError && !info.addresses().isEmpty())
-            addressFound(info.addresses().constFirst());
+        if (info.error() == QHostInfo::NoError && !info.addresses().isEmpty()) {
+            addresses_ = info.addresses();
+            Q_EMIT connected();
+        }
     });
     return true;
 }
 
-void UdpTimeSocket::addressFound(const QHostAddress& address) {
-    const bool v4 = address.protocol() == QAbstractSocket::IPv4Protocol;
-    if (!socket_.bind(
-            v4 ? QHostAddress(QHostAddress::AnyIPv4) : QHostAddress(QHostAddress::AnyIPv6), 0))
-        return;
-    server_ = address;
-    Q_EMIT connected();
+// Each request goes to the next of the name's addresses, wrapping, so a dead address of a pool
+// (or an IPv6 address without IPv6) costs one reply wait, not the server. A datagram that cannot
+// go out is lost as one lost on the way would be: its reply wait runs out, the next goes on.
+bool UdpTimeSocket::send(const QByteArray& data) {
+    if (addresses_.isEmpty())
+        return false;
+    server_ = addresses_.at(sent_++ % addresses_.size());
+    if (bindFor(server_))
+        socket_.writeDatagram(data, server_, port_);
+    return true;
 }
 
-bool UdpTimeSocket::send(const QByteArray& data) {
-    if (server_.isNull())
-        return false;
-    return socket_.writeDatagram(data, server_, port_) == data.size();
+// A socket of the address's family on an ephemeral port. A new one leaves the earlier requests'
+// replies unread, which no longer count anyway.
+bool UdpTimeSocket::bindFor(const QHostAddress& address) {
+    const bool v4 = address.protocol() == QAbstractSocket::IPv4Protocol;
+    if (socket_.state() == QAbstractSocket::BoundState &&
+        (socket_.localAddress().protocol() == QAbstractSocket::IPv4Protocol) == v4)
+        return true;
+    socket_.abort();
+    return socket_.bind(
+        v4 ? QHostAddress(QHostAddress::AnyIPv4) : QHostAddress(QHostAddress::AnyIPv6), 0);
 }
 
 void UdpTimeSocket::close() {
@@ -54,6 +65,8 @@ void UdpTimeSocket::close() {
         QHostInfo::abortHostLookup(lookupId_);
     lookupId_ = -1;
     ++lookups_;
+    addresses_.clear();
+    sent_ = 0;
     server_.clear();
     socket_.abort();
 }

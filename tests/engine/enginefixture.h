@@ -22,13 +22,13 @@ struct SilentTray final : TrayView {
 };
 
 // An engine on a clock the test moves (6 Dec 2026 12:00, 17:00 UTC), a zone five hours west of
-// UTC with daylight saving (or TZ='s), a recording clock setter, real sockets.
+// UTC with daylight saving (or TZ='s), a recording clock setter (or the test's), real sockets.
 struct EngineFixture {
     enum class Zone { Fixed, System };
 
-    explicit EngineFixture(Zone zoneInUse = Zone::Fixed)
-        : engineZone(zoneInUse == Zone::System ? static_cast<const ZoneSource&>(systemZone)
-                                               : zone) {}
+    explicit EngineFixture(Zone zoneInUse = Zone::Fixed, ClockSetter* setterInUse = nullptr)
+        : engineZone(zoneInUse == Zone::System ? static_cast<const ZoneSource&>(systemZone) : zone),
+          engineSetter(setterInUse ? *setterInUse : setter) {}
 
     FakeClock clock{wallTime(QDate(2026, 12, 6), QTime(12, 0)),
                     QDateTime(QDate(2026, 12, 6), QTime(17, 0), Qt::UTC)};
@@ -36,14 +36,15 @@ struct EngineFixture {
     SystemZoneSource systemZone{clock};
     RecordingClockSetter setter;
     const ZoneSource& engineZone;
+    ClockSetter& engineSetter;
     TcpTimeSocket socket;
     UdpTimeSocket ntpSocket;
     SilentTray tray;
     ActivityLog log{clock, ActivityLog::DefaultKeptLines, QLocale::c()};
     Settings settings;
     ServerList servers;
-    UpdateEngine engine{
-        {clock, engineZone, setter, socket, ntpSocket, tray, log, settings, servers, QLocale::c()}};
+    UpdateEngine engine{{clock, engineZone, engineSetter, socket, ntpSocket, tray, log, settings,
+                         servers, QLocale::c()}};
 
     // The logged messages, without time stamps and line ends.
     QStringList messages() const {

@@ -107,9 +107,19 @@ private Q_SLOTS:
         QCOMPARE(f.engine.isIdle(), !running || !message.isEmpty());
     }
 
+    // Whatever the date: the six hours of the period may span the end of NTP's first era or of
+    // 32-bit seconds.
+    void hiddenScheduledUpdateHappensOnTime_data() {
+        QTest::addColumn<QDateTime>("local");
+        QTest::newRow("2026") << wallTime(QDate(2026, 12, 6), QTime(12, 0, 0, 437));
+        QTest::newRow("across 2036-02-07") << wallTime(QDate(2036, 2, 7), QTime(3, 0, 0, 437));
+        QTest::newRow("across 2038-01-19") << wallTime(QDate(2038, 1, 19), QTime(0, 0, 0, 437));
+        QTest::newRow("2200") << wallTime(QDate(2200, 1, 1), QTime(0, 0, 0, 437));
+    }
     void hiddenScheduledUpdateHappensOnTime() {
+        QFETCH(QDateTime, local);
         Hidden h;
-        h.f.clock.setLocal(wallTime(QDate(2026, 12, 6), QTime(12, 0, 0, 437)));
+        h.f.clock.setNow(local, local);
         h.f.settings.updatePeriodText = QStringLiteral("6");
         h.f.engine.scheduleNextUpdate();
         const QDateTime due = h.f.engine.nextUpdate();

@@ -142,22 +142,32 @@ private Q_SLOTS:
                               "12:00:05 - a correction of +5 seconds.*"}));
     }
 
-    // A run cancelled while the answer is out has ended; the answer must not end a later run.
-    void cancelledRunIgnoresItsLateAnswer() {
+    // A run cancelled while the answer is out has ended, its request has not: a correction of a
+    // later run is refused rather than stacked on it, and the answer, when it comes, is logged
+    // as ever without ending the run then under way.
+    void cancelledRunsAnswerIsLoggedAndNotStacked() {
         EngineFixture f;
         f.setter.delayed = true;
         f.settings.closeAfterUpdate = 1;
         QSignalSpy close(&f.engine, &UpdateEngine::closeRequested);
         ScriptedServer answering;
-        QVERIFY(updateFrom(f, answering, "1:06Dec26170000"));
+        QVERIFY(updateFrom(f, answering, "1:06Dec26170005"));
         f.engine.cancelUpdate();
         QCOMPARE(f.lastMessage(), QStringLiteral("Update cancelled by user."));
+        QVERIFY(f.queryServer(answering));
+        QVERIFY(f.waitForMessage(QStringLiteral("Clock could not be set.")));
+        QCOMPARE(f.messages().mid(f.messages().size() - 2, 1),
+                 QStringList({"*System clock could not be set to 6 Dec 2026 12:00:05 - an earlier "
+                              "request is still waiting for authorisation.*"}));
+        QCOMPARE(f.setter.changes.size(), 1);
 
         ScriptedServer silent;
         QVERIFY(f.queryServer(silent));
         const QStringList logged = f.messages();
         f.setter.answer();
-        QCOMPARE(f.messages(), logged);
+        QCOMPARE(f.messages().mid(logged.size()),
+                 QStringList({"*System clock updated from 6 Dec 2026 12:00:00 to 6 Dec 2026 "
+                              "12:00:05 - a correction of +5 seconds.*"}));
         QCOMPARE(f.engine.runState(), UpdateEngine::RunState::AwaitingReply);
         QCOMPARE(close.size(), 0);
     }

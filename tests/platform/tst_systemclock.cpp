@@ -1,3 +1,6 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -7,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "engine/enginefixture.h"
 #include "platform/systemclocksetter.h"
 #include "platform/systemclockwatch.h"
 #include "platform/timedatedclocksetter.h"
@@ -23,6 +27,31 @@ std::unique_ptr<ClockSetter> systemSetter(int directError) {
     direct->refusalNotPermitted = directError == EPERM;
     return std::make_unique<SystemClockSetter>(std::move(direct),
                                                std::make_unique<TimedatedClockSetter>());
+}
+
+qint64 secondsUntil2200() {
+    return QDateTime::currentDateTimeUtc().secsTo(
+        QDateTime(QDate(2200, 1, 1), QTime(0, 0), Qt::UTC));
+}
+
+// The seconds left on the process's clock-change timer (an absolute CLOCK_REALTIME timerfd that
+// a setting of the clock cancels), as /proc tells them; -1 when there is none.
+qint64 watchSecondsLeft() {
+    const QDir fds(QStringLiteral("/proc/self/fd"));
+    for (const QString& fd : fds.entryList(QDir::System | QDir::NoDotAndDotDot)) {
+        char target[64] = {};
+        if (::readlink(qPrintable(fds.filePath(fd)), target, sizeof target - 1) < 0 ||
+            qstrcmp(target, "anon_inode:[timerfd]") != 0)
+            continue;
+        QFile info(QStringLiteral("/proc/self/fdinfo/") + fd);
+        if (!info.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray text = info.readAll();
+        const qsizetype at = text.indexOf("it_value: (");
+        if (text.contains("clockid: 0\n") && text.contains("settime flags: 03\n") && at >= 0)
+            return text.mid(at + 11).split(',').value(0).toLongLong();
+    }
+    return -1;
 }
 
 QString refusal(const char* errorName, const char* message) {
@@ -75,6 +104,48 @@ private Q_SLOTS:
         QCOMPARE(calls.mid(calls.indexOf(' ') + 1), QByteArray("SetTime -7200000123 True True\n"));
     }
 
+    // Polkit's dialog may stay open for minutes, and timedated steps the clock whenever the user
+    // answers. SetTime here waits on a pipe until the test releases it, past the two minutes of
+    // the engine's clock that once ended such a wait: the run waits on, a run begun after a
+    // cancel is refused rather than stacked on it, and the answer that comes at last is logged.
+    void heldRequestIsNeitherGivenUpNorStacked() {
+        qputenv("DBUS_SYSTEM_BUS_ADDRESS", bus_.toLocal8Bit());
+        const QByteArray release = dir_.filePath("release").toLocal8Bit();
+        QCOMPARE(::mkfifo(release.constData(), 0600), 0);
+        setSetTime(QStringLiteral("open('%1').read()").arg(QString::fromLocal8Bit(release)));
+        const qint64 callsBefore = QFileInfo(dir_.filePath("calls")).size();
+        const std::unique_ptr<ClockSetter> setter = systemSetter(EPERM);
+        EngineFixture f(EngineFixture::Zone::Fixed, setter.get());
+        ScriptedServer server(
+            [](QTcpSocket& client, const QByteArray&) { client.write("1:06Dec26170005"); });
+        QVERIFY(f.queryServer(server));
+        QTRY_COMPARE(f.engine.runState(), UpdateEngine::RunState::SettingClock);
+        const QStringList logged = f.messages();
+        for (int second = 0; second <= 120; ++second)
+            f.tickAfter(1000);
+        QCOMPARE(f.messages(), logged);
+        QCOMPARE(f.engine.runState(), UpdateEngine::RunState::SettingClock);
+
+        f.engine.cancelUpdate();
+        f.engine.requestUpdate();
+        QVERIFY(
+            f.waitForMessage("*System clock could not be set to 6 Dec 2026 12:00:05 - an "
+                             "earlier request is still waiting for authorisation.*"));
+        // Opening the pipe's other end and closing it lets SetTime's read end.
+        int writer = -1;
+        QVERIFY(QTest::qWaitFor([&] {
+            writer = ::open(release.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            return writer >= 0;
+        }));
+        ::close(writer);
+        QVERIFY(
+            f.waitForMessage("*System clock updated from 6 Dec 2026 12:00:00 to 6 Dec 2026 "
+                             "12:00:05 - a correction of +5 seconds.*"));
+        QFile calls(dir_.filePath("calls"));
+        QVERIFY(calls.open(QIODevice::ReadOnly) && calls.seek(callsBefore));
+        QCOMPARE(calls.readAll().count("SetTime"), 1);
+    }
+
     void reportsWhyTheClockWasNotSet_data() {
         QTest::addColumn<QString>("bus");
         QTest::addColumn<int>("directError");
@@ -114,8 +185,26 @@ private Q_SLOTS:
         QTEST(result->reason, "reason");
     }
 
-    // Seeing the timerfd report a setting of the clock would take setting the machine's clock.
-    void clockWatchArms() { QVERIFY(SystemClockWatch().valid()); }
+    // Seeing the timerfd report a setting of the clock would take setting the machine's clock;
+    // the kernel's account of the timer shows an expiry that no date reaches, 2038 (32-bit
+    // seconds) and 2106 (unsigned) included.
+    void clockWatchIsArmedBeyondAnyDate() {
+        const SystemClockWatch watch;
+        QVERIFY(watch.valid());
+        QCOMPARE_GT(watchSecondsLeft(), secondsUntil2200());
+    }
+
+    // A clock set past the armed instant expires the timer rather than cancelling it: one change
+    // of the clock, then the watch sleeps again instead of waking at every turn of the loop.
+    void clockWatchPastItsInstantSeesOneChange() {
+        SystemClockWatch watch(1);  // armed for 1970, which every clock has passed
+        QSignalSpy changed(&watch, &ClockWatch::clockChanged);
+        QTRY_COMPARE(changed.size(), 1);
+        for (int turn = 0; turn < 10; ++turn)
+            QCoreApplication::processEvents();
+        QCOMPARE(changed.size(), 1);
+        QCOMPARE_GT(watchSecondsLeft(), secondsUntil2200());
+    }
 
 private:
     // Replaces the mock's SetTime with Python code (empty: accept).

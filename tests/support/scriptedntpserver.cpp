@@ -4,8 +4,8 @@
 #include <QtEndian>
 
 namespace {
-// An instant of NTP's first era (1900-2036) as a 32.32 timestamp, worked out here on its own
-// rather than with the code under test.
+// An instant as a 32.32 timestamp, its seconds wrapping into their era (2036-02-07 is 0 again),
+// worked out here on its own rather than with the code under test.
 quint64 ntpBits(qint64 unixNs) {
     constexpr qint64 Second = 1000000000;
     const qint64 seconds = unixNs / Second - (unixNs % Second < 0 ? 1 : 0);

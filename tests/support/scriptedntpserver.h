@@ -8,7 +8,8 @@
 
 // An NTP server on port 123 of a loopback address (127.0.0.2 and up, away from chronyd on
 // 127.0.0.1), whose answers the test scripts. Each request is recorded and handed to the script,
-// which may answer with send() or not at all. Binding port 123 needs root.
+// which may answer with send() or not at all. Binding port 123 needs root, or a network
+// namespace of the test's own (privatenetwork.h).
 class ScriptedNtpServer : public QObject {
     Q_OBJECT
 public:

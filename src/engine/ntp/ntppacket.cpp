@@ -1,6 +1,7 @@
 #include "engine/ntp/ntppacket.h"
 
 #include <QtEndian>
+#include <algorithm>
 
 namespace {
 constexpr qsizetype PacketSize = 48;
@@ -18,10 +19,21 @@ quint64 timestampAt(QByteArrayView datagram, qsizetype at) {
     return qFromBigEndian<quint64>(datagram.data() + at);
 }
 
+// A kiss code is four ASCII letters ("RATE").
+bool isKissCode(const QByteArray& referenceId) {
+    return std::all_of(referenceId.cbegin(), referenceId.cend(),
+                       [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); });
+}
+
 NtpReplyKind kindOf(const NtpReply& reply) {
-    // A kiss-o'-death usually comes with leap indicator 3 as well; its code says more.
-    if (reply.stratum == 0)
-        return NtpReplyKind::KissOfDeath;
+    // A kiss-o'-death usually comes with leap indicator 3 as well; its code says more. A stratum
+    // 0 without a code (openntpd's while it is unsynchronised) and the codes that only say the
+    // server is not ready yet are no refusal.
+    if (reply.stratum == 0) {
+        const QByteArray& code = reply.referenceId;
+        return isKissCode(code) && code != "INIT" && code != "STEP" ? NtpReplyKind::KissOfDeath
+                                                                    : NtpReplyKind::NotSynchronised;
+    }
     if (reply.leap == LeapUnknown || reply.stratum >= UnsynchronisedStratum)
         return NtpReplyKind::NotSynchronised;
     return NtpReplyKind::Usable;
@@ -33,13 +45,6 @@ QByteArray ntpRequest(quint64 transmitBits) {
     request[0] = char(Version << 3 | ClientMode);
     qToBigEndian(transmitBits, request.data() + TransmitAt);
     return request;
-}
-
-QByteArray NtpReply::kissCode() const {
-    QByteArray code = referenceId;
-    while (code.endsWith('\0'))
-        code.chop(1);
-    return code;
 }
 
 NtpReply readNtpReply(QByteArrayView datagram, quint64 requestTransmitBits) {

@@ -13,9 +13,11 @@
 QByteArray ntpRequest(quint64 transmitBits);
 
 enum class NtpReplyKind {
-    Dropped,          // not a reply to our request: too short, not mode 4, or another origin
-    KissOfDeath,      // stratum 0: the server refuses, its reason in kissCode()
-    NotSynchronised,  // leap indicator 3 (clock not synchronised) or stratum 16 and above
+    Dropped,      // not a reply to our request: too short, not mode 4, or another origin
+    KissOfDeath,  // stratum 0: the server refuses, its reason in the reference id
+    // Leap indicator 3 (clock not synchronised), stratum 16 and above, or stratum 0 without a
+    // kiss code or with one that only says "not yet" (INIT, STEP).
+    NotSynchronised,
     Usable,
 };
 
@@ -27,13 +29,9 @@ struct NtpReply {
     int leap = 0;
     int version = 0;
     int stratum = 0;
-    QByteArray referenceId;  // the four bytes as sent
+    QByteArray referenceId;  // the four bytes as sent; a kiss-o'-death's code, four letters
     NtpTimestamp received;   // T2: when the server got the request
     NtpTimestamp sent;       // T3: when the server sent the reply
-
-    // A kiss-o'-death's code ("RATE", "DENY", "RSTR", ...): the reference id without the zero
-    // bytes that pad a shorter code. Raw bytes: show them escaped.
-    QByteArray kissCode() const;
 };
 
 NtpReply readNtpReply(QByteArrayView datagram, quint64 requestTransmitBits);
