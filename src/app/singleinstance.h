@@ -26,8 +26,10 @@ public:
     Claim claim();
     // From a later launch, after claim(): asks the copy that holds the folder to restore its
     // window, trying again while it does not answer (it may be starting). False when it never
-    // answered.
-    bool askToRestore(std::chrono::milliseconds patience) const;
+    // answered. The activation token this launch was started with, if any, goes along: on
+    // Wayland only a token lets the running copy bring its window to the front.
+    bool askToRestore(std::chrono::milliseconds patience,
+                      const QString& activationToken = QString()) const;
     // Gives the folder up: a later launch runs as the first.
     void release();
 
@@ -39,8 +41,9 @@ public:
     static QString serverName(const QString& dataFolder);
 
 Q_SIGNALS:
-    // A later launch on the same folder asked for the window.
-    void restoreRequested();
+    // A later launch on the same folder asked for the window, handing on its activation token
+    // (empty when it had none).
+    void restoreRequested(const QString& activationToken);
 
 private:
     void listen();

@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "ui/mainlayout.h"
+#include "ui/waylandrestore.h"
 
 namespace {
 bool hidesWhenMinimized() {
@@ -41,9 +42,10 @@ void MainWindow::showAfterLaunch() {
 
 void MainWindow::restoreFromTray() {
     setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+    remapIfPerhapsMinimized(*this);
     show();
     raise();
-    activateWindow();
+    activateWhenMapped(*this);
 }
 
 void MainWindow::handFocusTo(QPushButton* button) {
