@@ -48,7 +48,7 @@ private:
 }  // namespace
 
 void remapIfPerhapsMinimized(QWidget& window) {
-    if (onNativeWayland() && window.isVisible() && !window.isActiveWindow())
+    if (onNativeWayland() && window.isVisible())
         window.hide();
 }
 
@@ -58,7 +58,7 @@ void activateWhenMapped(QWidget& window) {
         return;
     }
     QWindow* handle = window.windowHandle();
-    if (!handle || window.isActiveWindow()) {
+    if (!handle) {
         qunsetenv(TokenVariable);
         return;
     }

@@ -9,8 +9,9 @@ class QWidget;
 // Qt's Wayland plugin takes such a token from the environment when a window asks to be
 // activated. Elsewhere the window is activated as usual.
 
-// Maps a shown window anew, unless it holds the keyboard focus (then it surely is not
-// minimized). Call it just before showing the window.
+// Maps a shown window anew, as it may be minimized. Even one that seems to hold the focus: the
+// compositor's word that it lost the focus to a minimize may still be on its way. Call it just
+// before showing the window.
 void remapIfPerhapsMinimized(QWidget& window);
 
 // Asks for the window's activation, on Wayland once the compositor has it on screen (it drops a
