@@ -6,6 +6,7 @@
 #include "app/commandline.h"
 #include "app/desktoprun.h"
 #include "app/onceupdate.h"
+#include "app/windowsystem.h"
 
 namespace {
 void write(FILE* stream, const QString& text) {
@@ -32,7 +33,7 @@ int main(int argc, char* argv[]) {
         qputenv("QT_XCB_NO_MITSHM", "1");
     const std::unique_ptr<QCoreApplication> app =
         line && !line->once && !line->help && !line->version
-            ? std::make_unique<QApplication>(argc, argv)
+            ? openWindowSystem(argc, argv)
             : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quorvel"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));

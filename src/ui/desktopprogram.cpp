@@ -47,15 +47,14 @@ void DesktopProgram::startUp() {
     traMain_.show(TrayView::Picture::Idle,
                   QStringLiteral("Quorvel - Launched at ") + log_.timeStamp());
     engine_->readAtLaunch(parts_.dataFolder);
-    if (settings_.minimizeOnLaunch == 1)
-        window_->setWindowState(Qt::WindowMinimized);
+    const bool startHidden = settings_.minimizeOnLaunch == 1;
     settings_.launchAtLogin = parts_.autostart.isEnabled() ? 1 : 0;
     wiring_->showSettings();
     if (settings_.updateOnLaunch == 1)
         engine_->beginUpdate();
     engine_->scheduleNextUpdate();
 
-    window_->showAfterLaunch();
+    window_->showAfterLaunch(startHidden);
     ticker_->start();
 }
 
@@ -83,6 +82,14 @@ void DesktopProgram::shutDown() {
 }
 
 void DesktopProgram::wireTray() {
+    window_->setTrayCheck([this] { return traMain_.inTray(); });
+    connect(window_.get(), &MainWindow::shownChanged, &traMain_, &TrayIcon::setWindowShown);
+    connect(&traMain_, &TrayIcon::hideRequested, window_.get(), &MainWindow::hideToTray);
+    // Never running with neither window nor icon.
+    connect(&traMain_, &TrayIcon::trayLost, this, [this] {
+        if (!window_->isVisible())
+            window_->restoreFromTray();
+    });
     connect(&traMain_, &TrayIcon::released, this, [this](Qt::MouseButton button) {
         if (button == Qt::RightButton)
             engine_->startUpdate(QStringLiteral("Tray icon right-clicked:"));

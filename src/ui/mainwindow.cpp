@@ -3,17 +3,12 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPushButton>
-#include <QSystemTrayIcon>
 #include <QTimer>
 
 #include "ui/mainlayout.h"
 #include "ui/waylandrestore.h"
 
 namespace {
-bool hidesWhenMinimized() {
-    return QSystemTrayIcon::isSystemTrayAvailable();
-}
-
 bool isEnterKey(const QEvent* event) {
     if (event->type() != QEvent::KeyPress)
         return false;
@@ -34,10 +29,11 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent), controls_(buildMainLa
         button->installEventFilter(this);
 }
 
-void MainWindow::showAfterLaunch() {
-    if (isMinimized() && hidesWhenMinimized())
-        return;
-    show();
+void MainWindow::showAfterLaunch(bool hidden) {
+    if (!hidden)
+        show();
+    else if (!hidesWhenMinimized())
+        showMinimized();
 }
 
 void MainWindow::restoreFromTray() {
@@ -46,6 +42,13 @@ void MainWindow::restoreFromTray() {
     show();
     raise();
     activateWhenMapped(*this);
+}
+
+void MainWindow::hideToTray() {
+    if (hidesWhenMinimized())
+        hide();
+    else
+        showMinimized();
 }
 
 void MainWindow::handFocusTo(QPushButton* button) {
@@ -61,12 +64,32 @@ void MainWindow::handFocusTo(QPushButton* button) {
 
 void MainWindow::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        followShown();
     // Hidden from the event loop, not from within the state change the platform is making.
     if (event->type() == QEvent::WindowStateChange && isMinimized() && hidesWhenMinimized())
         QTimer::singleShot(0, this, [this] {
             if (isMinimized())
                 hide();
         });
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    followShown();
+}
+
+void MainWindow::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    followShown();
+}
+
+void MainWindow::followShown() {
+    const bool shown = isVisible() && !isMinimized();
+    if (shown == shown_)
+        return;
+    shown_ = shown;
+    Q_EMIT shownChanged(shown);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -40,6 +40,6 @@ void TickPace::follow() {
     ticker_.setDisplaysShown(shown);
     if (shown)
         trim_.stop();
-    else if (window_.testAttribute(Qt::WA_WState_Created) && !trim_.isActive())
+    else if (!trim_.isActive())
         trim_.start();
 }

@@ -1,24 +1,11 @@
 #include "ui/trayicon.h"
 
 #include <QApplication>
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDBusInterface>
-#include <QMenu>
 #include <QMouseEvent>
 
-namespace {
-// Qt shows the icon through a StatusNotifier host whenever one is registered with the watcher
-// on the session bus, and through the XEmbed tray otherwise; we ask the same question.
-bool statusNotifierHostPresent() {
-    const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected() || !bus.interface()->isServiceRegistered(watcher))
-        return false;
-    QDBusInterface properties(watcher, QStringLiteral("/StatusNotifierWatcher"), watcher, bus);
-    return properties.property("IsStatusNotifierHostRegistered").toBool();
-}
+#include "ui/statusnotifieritem.h"
 
+namespace {
 // Qt's XEmbed tray icon is a widget of this class; it drops the second press of a right double
 // click, which we need to see.
 bool isTrayWidget(const QObject* object) {
@@ -38,61 +25,107 @@ void TrayIcon::setPictures(const QIcon& idle, const QIcon& updating) {
 }
 
 void TrayIcon::show(Picture picture, const QString& toolTip) {
-    if (!icon_)
-        create();
-    icon_->setIcon(picture == Picture::Updating ? updatingPicture_ : idlePicture_);
-    icon_->setToolTip(toolTip.left(TipCapacity));
-    icon_->show();
+    picture_ = picture == Picture::Updating ? updatingPicture_ : idlePicture_;
+    toolTip_ = toolTip.left(TipCapacity);
+    shown_ = true;
+    if (!item_) {
+        item_ = std::make_unique<StatusNotifierItem>();
+        item_->setWindowShown(windowShown_);
+        wireStatusNotifier();
+    }
+    item_->setPicture(picture_);
+    item_->setToolTip(toolTip_);
+    place();
 }
 
 void TrayIcon::hide() {
-    if (icon_)
-        icon_->hide();
+    shown_ = false;
+    item_.reset();
+    place();
 }
 
-void TrayIcon::create() {
+bool TrayIcon::inTray() const {
+    if (item_ && item_->hostPresent())
+        return true;
+    // Asked only once Qt's icon exists, so that Qt settles on XEmbed.
+    return icon_ && QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void TrayIcon::setWindowShown(bool shown) {
+    windowShown_ = shown;
+    if (item_)
+        item_->setWindowShown(shown);
+}
+
+// A host shows the item; without one, Qt's XEmbed icon stands in and waits for a tray.
+void TrayIcon::place() {
+    const bool xembed = shown_ && !(item_ && item_->hostPresent());
+    if (xembed && !icon_)
+        createPlatformIcon();
+    if (!icon_)
+        return;
+    if (xembed) {
+        icon_->setIcon(picture_);
+        icon_->setToolTip(toolTip_);
+    }
+    icon_->setVisible(xembed);
+}
+
+// On an XEmbed tray a menu would swallow the right click, so the icon has none.
+void TrayIcon::createPlatformIcon() {
     icon_ = new QSystemTrayIcon(this);
     connect(icon_, &QSystemTrayIcon::activated, this, &TrayIcon::onActivated);
-    if (!statusNotifierHostPresent())
-        return;  // on an XEmbed tray a menu would swallow the right click
-    menu_ = std::make_unique<QMenu>();
-    menu_->addAction(tr("Update Clock"), this, [this] {
-        deliver({Event::Press, Event::Release}, Qt::RightButton);
+}
+
+void TrayIcon::wireStatusNotifier() {
+    StatusNotifierItem* item = item_.get();
+    connect(item, &StatusNotifierItem::hostPresentChanged, this, [this](bool present) {
+        place();
+        if (!present && !inTray())
+            Q_EMIT trayLost();
     });
-    menu_->addAction(tr("Show Quorvel"), this,
-                     [this] { deliver({Event::DoubleClick}, Qt::LeftButton); });
-    menu_->addAction(tr("Quit"), this, [this] { deliver({Event::DoubleClick}, Qt::RightButton); });
-    icon_->setContextMenu(menu_.get());
+    const auto restore = [this] { deliver({Event::DoubleClick}, Qt::LeftButton); };
+    const auto update = [this] { deliver({Event::Press, Event::Release}, Qt::RightButton); };
+    connect(item, &StatusNotifierItem::activateRequested, this, restore);
+    connect(item, &StatusNotifierItem::showRequested, this, restore);
+    connect(item, &StatusNotifierItem::contextMenuRequested, this, update);
+    connect(item, &StatusNotifierItem::updateRequested, this, update);
+    connect(item, &StatusNotifierItem::hideRequested, this,
+            [this] { guarded([this] { Q_EMIT hideRequested(); }); });
+    connect(item, &StatusNotifierItem::quitRequested, this,
+            [this] { deliver({Event::DoubleClick}, Qt::RightButton); });
 }
 
 void TrayIcon::deliver(std::initializer_list<Event> events, Qt::MouseButton button) {
+    guarded([this, events, button] {
+        for (const Event event : events) {
+            switch (event) {
+                case Event::Press:
+                    Q_EMIT pressed(button);
+                    break;
+                case Event::Release:
+                    Q_EMIT released(button);
+                    break;
+                case Event::DoubleClick:
+                    Q_EMIT doubleClicked(button);
+                    break;
+            }
+        }
+    });
+}
+
+void TrayIcon::guarded(const std::function<void()>& handling) {
     if (inEvent_)
         return;
     inEvent_ = true;
-    for (const Event event : events) {
-        switch (event) {
-            case Event::Press:
-                Q_EMIT pressed(button);
-                break;
-            case Event::Release:
-                Q_EMIT released(button);
-                break;
-            case Event::DoubleClick:
-                Q_EMIT doubleClicked(button);
-                break;
-        }
-    }
+    handling();
     inEvent_ = false;
 }
 
 void TrayIcon::onActivated(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {
         case QSystemTrayIcon::Trigger:
-            // A StatusNotifier host's "activate" is all a user can do with the left button there.
-            if (menu_)
-                deliver({Event::DoubleClick}, Qt::LeftButton);
-            else
-                deliver({Event::Press, Event::Release}, Qt::LeftButton);
+            deliver({Event::Press, Event::Release}, Qt::LeftButton);
             break;
         case QSystemTrayIcon::DoubleClick:
             deliver({Event::DoubleClick}, Qt::LeftButton);

@@ -6,21 +6,26 @@
 #include <QPointer>
 #include <QString>
 #include <QSystemTrayIcon>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 
 #include "engine/trayview.h"
 
-class QMenu;
+class StatusNotifierItem;
 
 // The notification-area icon: one of two pictures with a tooltip, and the tray's clicks as
 // presses, releases and double clicks of a mouse button. A click that arrives while the
 // program still handles the previous one is dropped.
 //
-// StatusNotifier hosts (KDE Plasma, Xfce's status tray, GNOME's AppIndicator extension) pass on
-// no raw clicks, only "activate" and a menu. There, activating the icon counts as a left double
-// click, and the icon carries a menu whose entries stand for the right button: "Update Clock"
-// for a right click, "Show Quorvel" for a left double click, "Quit" for a right double click.
+// Where a StatusNotifier host runs (KDE Plasma, Xfce's status tray, GNOME's AppIndicator
+// extension), the icon is the program's own StatusNotifierItem, which follows hosts that come
+// and go; elsewhere it is Qt's XEmbed icon. Qt's own icon is never made while a host runs: Qt
+// settles once per process whether it talks to a host, and would never find one that came
+// later. Hosts pass on no raw clicks, only "activate" and a menu. There, activating the icon
+// counts as a left double click, and the menu's entries stand for the right button: "Update
+// Clock" for a right click, "Show Quorvel" for a left double click, "Quit" for a right double
+// click; while the window is shown the second entry reads "Hide Quorvel" and asks to hide it.
 class TrayIcon : public QObject, public TrayView {
     Q_OBJECT
 public:
@@ -33,28 +38,39 @@ public:
     void setPictures(const QIcon& idle, const QIcon& updating);
     void show(Picture picture, const QString& toolTip) override;
     void hide();
-
-    // The icon as the platform shows it; null before the first show().
-    QSystemTrayIcon* platformIcon() const { return icon_; }
+    // Whether a tray shows the icon now, so that a window hidden into it can be found again.
+    bool inTray() const;
+    // The menu offers to hide a shown window and to show a hidden one.
+    void setWindowShown(bool shown);
 
 Q_SIGNALS:
     void pressed(Qt::MouseButton button);
     void released(Qt::MouseButton button);
     void doubleClicked(Qt::MouseButton button);
+    void hideRequested();
+    // The StatusNotifier host that showed the icon has gone, and no tray shows it now.
+    void trayLost();
 
 private:
     enum class Event { Press, Release, DoubleClick };
 
-    void create();
+    void place();
+    void createPlatformIcon();
+    void wireStatusNotifier();
     void onActivated(QSystemTrayIcon::ActivationReason reason);
     void onRightClick();
     void deliver(std::initializer_list<Event> events, Qt::MouseButton button);
+    void guarded(const std::function<void()>& handling);
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     QIcon idlePicture_;
     QIcon updatingPicture_;
-    QPointer<QSystemTrayIcon> icon_;
-    std::unique_ptr<QMenu> menu_;  // on StatusNotifier hosts only
+    QIcon picture_;
+    QString toolTip_;
+    bool shown_ = false;
+    bool windowShown_ = false;
+    QPointer<QSystemTrayIcon> icon_;  // the XEmbed icon, made when first needed
+    std::unique_ptr<StatusNotifierItem> item_;
     bool inEvent_ = false;
     QElapsedTimer lastRightClick_;
 };

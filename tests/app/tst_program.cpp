@@ -1,4 +1,5 @@
 #include <unistd.h>
+#include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -17,6 +18,36 @@ private Q_SLOTS:
         QVERIFY(quorvel.exitStatus() == QProcess::NormalExit && quorvel.exitCode() != 0);
         QCOMPARE(quorvel.readAllStandardError(),
                  "quorvel: --server needs a value (see quorvel --help)\n");
+    }
+
+    // Without X11 or Wayland the desktop program says why on standard error and ends as any
+    // program does, touching nothing, instead of aborting.
+    void noWindowSystemIsReported_data() {
+        QTest::addColumn<QString>("platforms");  // QT_QPA_PLATFORM; none: unset
+        QTest::newRow("unset") << QString();
+        QTest::newRow("X11") << QStringLiteral("xcb");
+        QTest::newRow("Wayland, then X11") << QStringLiteral("wayland;xcb");
+    }
+    void noWindowSystemIsReported() {
+        QFETCH(QString, platforms);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name :
+             {"DISPLAY", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "QT_QPA_PLATFORM"})
+            environment.remove(QString::fromLatin1(name));
+        if (!platforms.isEmpty())
+            environment.insert("QT_QPA_PLATFORM", platforms);
+        const QTemporaryDir data;
+        QProcess quorvel;
+        quorvel.setProcessEnvironment(environment);
+        quorvel.start(QStringLiteral(QUORVEL_PATH), {"--dry-run", "--data-dir", data.path()});
+        QVERIFY(quorvel.waitForFinished(30000));
+        const QByteArray complaint = quorvel.readAllStandardError();
+        QVERIFY2(quorvel.exitStatus() == QProcess::NormalExit && quorvel.exitCode() == 1,
+                 complaint.constData());
+        QVERIFY2(complaint.startsWith("quorvel: cannot open a window: no X11 or Wayland display") &&
+                     complaint.count('\n') == 1,
+                 complaint.constData());
+        QCOMPARE(QDir(data.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), {});
     }
 
     // --once against Debian's chronyd on 127.0.0.1:123, serving this machine's own clock.
