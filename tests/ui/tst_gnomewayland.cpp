@@ -143,6 +143,8 @@ class GnomeWaylandTest : public QObject {
         // The program cannot know that its window was minimized, so its menu offers to hide it;
         // hidden, the window comes back by "Show Quorvel".
         clickEntry(QStringLiteral("Hide Quorvel"));
+        if (QTest::currentTestFailed())
+            return;
         QTRY_COMPARE_WITH_TIMEOUT(windowState(program_.processId()), QStringLiteral("no window"),
                                   5000);
         clickEntry(way);
@@ -153,6 +155,8 @@ private Q_SLOTS:
         qputenv("XDG_CONFIG_HOME", home_.filePath("config").toLocal8Bit());
         qputenv("XDG_RUNTIME_DIR", home_.path().toLocal8Bit());
         launch(other_, otherData_);
+        if (QTest::currentTestFailed())
+            return;
         QTRY_COMPARE_WITH_TIMEOUT(windowState(other_.processId()), Shown, 10000);
         // The protocol log shows which activation token reached the compositor.
         program_.setProcessEnvironment([] {
@@ -162,6 +166,8 @@ private Q_SLOTS:
         }());
         program_.setStandardErrorFile(waylandLog_);
         launch(program_, data_);
+        if (QTest::currentTestFailed())
+            return;
         QTRY_COMPARE_WITH_TIMEOUT(windowState(program_.processId()), Shown, 10000);
         findItem();
     }
@@ -191,6 +197,8 @@ private Q_SLOTS:
                                       5000);
             const QString token = withToken ? activationToken() : QString();
             restore(way, token);
+            if (QTest::currentTestFailed())
+                return;
             QTRY_COMPARE_WITH_TIMEOUT(windowState(pid), Shown, 5000);
             if (withToken)
                 QTRY_VERIFY_WITH_TIMEOUT(

@@ -82,6 +82,12 @@ class SwayTrayTest : public QObject {
         QCOMPARE(QStringList(menuEntries(*item_).keys()), entries);
     }
 
+    void startBarWithIcon(const QString& showOrHide) {
+        startBar();
+        if (!QTest::currentTestFailed())
+            verifyIconInBar(showOrHide);
+    }
+
 private Q_SLOTS:
     void initTestCase() {
         waybar_.setProcessChannelMode(QProcess::ForwardedChannels);
@@ -95,10 +101,13 @@ private Q_SLOTS:
 
     void barStartedLaterGetsTheIcon() {
         launch("MinimizeOnLoad=0\r\n");
+        if (QTest::currentTestFailed())
+            return;
         QTRY_COMPARE_WITH_TIMEOUT(windowInSway(), QStringLiteral("visible"), 10000);
         for (int round = 1; round <= Rounds; ++round) {
-            startBar();
-            verifyIconInBar(QStringLiteral("Hide Quorvel"));
+            startBarWithIcon(QStringLiteral("Hide Quorvel"));
+            if (QTest::currentTestFailed())
+                return;
             killBar();
             QTRY_VERIFY_WITH_TIMEOUT(registeredStatusNotifierItems().isEmpty(), 5000);
         }
@@ -106,19 +115,25 @@ private Q_SLOTS:
 
     void barDyingShowsTheHiddenWindow() {
         startBar();
+        if (QTest::currentTestFailed())
+            return;
         launch("MinimizeOnLoad=1\r\n");
-        for (int round = 1; round <= Rounds; ++round) {
-            verifyIconInBar(QStringLiteral("Show Quorvel"));
+        if (QTest::currentTestFailed())
+            return;
+        verifyIconInBar(QStringLiteral("Show Quorvel"));
+        for (int round = 1; round <= Rounds && !QTest::currentTestFailed(); ++round) {
             QCOMPARE(windowInSway(), QStringLiteral("no window"));
             killBar();
             QTRY_COMPARE_WITH_TIMEOUT(windowInSway(), QStringLiteral("visible"), 5000);
             // Back in the tray, hidden by its menu, for the next round.
-            startBar();
-            verifyIconInBar(QStringLiteral("Hide Quorvel"));
+            startBarWithIcon(QStringLiteral("Hide Quorvel"));
+            if (QTest::currentTestFailed())
+                return;
             const QString problem =
                 clickMenuEntry(*item_, menuEntries(*item_).value(QStringLiteral("Hide Quorvel")));
             QVERIFY2(problem.isEmpty(), qPrintable(problem));
             QTRY_COMPARE_WITH_TIMEOUT(windowInSway(), QStringLiteral("no window"), 5000);
+            verifyIconInBar(QStringLiteral("Show Quorvel"));
         }
     }
 };
