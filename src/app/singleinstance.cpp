@@ -135,7 +135,8 @@ void SingleInstance::answer(QLocalSocket* peer) {
                 peer->abort();
             return;
         }
-        if (const auto token = restoreRequestToken(peer->readLine(LongestRequest)))
+        // readLine() keeps one byte of its limit for a terminating zero.
+        if (const auto token = restoreRequestToken(peer->readLine(LongestRequest + 1)))
             Q_EMIT restoreRequested(*token);
         peer->disconnectFromServer();
     });
