@@ -95,10 +95,10 @@ QString windowTree() {
 }
 
 bool mainWindowShown() {
-    static const QRegularExpression topLevel(
-        QStringLiteral("^     (0x[0-9a-f]+) \"Quorvel\": \\(\"quorvel\""),
+    static const QRegularExpression named(
+        QStringLiteral("^ +(0x[0-9a-f]+) \"Quorvel\": \\(\"quorvel\""),
         QRegularExpression::MultilineOption);
-    const QRegularExpressionMatch match = topLevel.match(windowTree());
+    const QRegularExpressionMatch match = named.match(windowTree());
     if (!match.hasMatch())
         return false;
     QProcess xwininfo;
@@ -107,10 +107,11 @@ bool mainWindowShown() {
     return xwininfo.readAllStandardOutput().contains("IsViewable");
 }
 
-// The icon's window has been reparented into the tray host's: it sits deeper than top level.
+// The icon's window has been reparented into the tray host's, which the window manager has
+// reparented into its frame: it sits two levels deeper than top level.
 bool trayIconEmbedded() {
     static const QRegularExpression embedded(
-        QStringLiteral("^ {8,}0x[0-9a-f]+ \"quorvel\": \\(\"quorvel\""),
+        QStringLiteral("^ {11,}0x[0-9a-f]+ \"quorvel\": \\(\"quorvel\""),
         QRegularExpression::MultilineOption);
     return embedded.match(windowTree()).hasMatch();
 }
@@ -121,9 +122,10 @@ bool trayHostRunning() {
 
 // Asks the window manager to minimize the main window, as its title bar button does.
 void minimizeMainWindow() {
-    QProcess::execute(QStringLiteral("xdotool"),
-                      {QStringLiteral("search"), QStringLiteral("--name"),
-                       QStringLiteral("^Quorvel$"), QStringLiteral("windowminimize")});
+    QProcess::execute(
+        QStringLiteral("xdotool"),
+        {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+         QStringLiteral("^Quorvel$"), QStringLiteral("windowminimize")});
 }
 
 class Launch {

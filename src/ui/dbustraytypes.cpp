@@ -4,6 +4,25 @@
 #include <QImage>
 #include <QtEndian>
 
+namespace {
+// A structure of the given fields, in their order.
+template <typename... Fields>
+QDBusArgument& putStructure(QDBusArgument& argument, const Fields&... fields) {
+    argument.beginStructure();
+    (argument << ... << fields);
+    argument.endStructure();
+    return argument;
+}
+
+template <typename... Fields>
+const QDBusArgument& takeStructure(const QDBusArgument& argument, Fields&... fields) {
+    argument.beginStructure();
+    (argument >> ... >> fields);
+    argument.endStructure();
+    return argument;
+}
+}  // namespace
+
 IconPixmaps iconPixmaps(const QIcon& icon) {
     IconPixmaps pictures;
     for (const int side : {16, 22, 24, 32, 48}) {
@@ -36,31 +55,19 @@ void registerTrayDBusTypes() {
 }
 
 QDBusArgument& operator<<(QDBusArgument& argument, const IconPixmap& pixmap) {
-    argument.beginStructure();
-    argument << pixmap.width << pixmap.height << pixmap.pixels;
-    argument.endStructure();
-    return argument;
+    return putStructure(argument, pixmap.width, pixmap.height, pixmap.pixels);
 }
 
 const QDBusArgument& operator>>(const QDBusArgument& argument, IconPixmap& pixmap) {
-    argument.beginStructure();
-    argument >> pixmap.width >> pixmap.height >> pixmap.pixels;
-    argument.endStructure();
-    return argument;
+    return takeStructure(argument, pixmap.width, pixmap.height, pixmap.pixels);
 }
 
 QDBusArgument& operator<<(QDBusArgument& argument, const ItemToolTip& tip) {
-    argument.beginStructure();
-    argument << tip.iconName << tip.pictures << tip.title << tip.text;
-    argument.endStructure();
-    return argument;
+    return putStructure(argument, tip.iconName, tip.pictures, tip.title, tip.text);
 }
 
 const QDBusArgument& operator>>(const QDBusArgument& argument, ItemToolTip& tip) {
-    argument.beginStructure();
-    argument >> tip.iconName >> tip.pictures >> tip.title >> tip.text;
-    argument.endStructure();
-    return argument;
+    return takeStructure(argument, tip.iconName, tip.pictures, tip.title, tip.text);
 }
 
 // The entries below one come as variants, each holding an entry of the same shape.
@@ -93,29 +100,17 @@ const QDBusArgument& operator>>(const QDBusArgument& argument, MenuLayout& layou
 }
 
 QDBusArgument& operator<<(QDBusArgument& argument, const MenuEntryProperties& entry) {
-    argument.beginStructure();
-    argument << entry.id << entry.properties;
-    argument.endStructure();
-    return argument;
+    return putStructure(argument, entry.id, entry.properties);
 }
 
 const QDBusArgument& operator>>(const QDBusArgument& argument, MenuEntryProperties& entry) {
-    argument.beginStructure();
-    argument >> entry.id >> entry.properties;
-    argument.endStructure();
-    return argument;
+    return takeStructure(argument, entry.id, entry.properties);
 }
 
 QDBusArgument& operator<<(QDBusArgument& argument, const MenuEvent& event) {
-    argument.beginStructure();
-    argument << event.id << event.eventId << event.data << event.timestamp;
-    argument.endStructure();
-    return argument;
+    return putStructure(argument, event.id, event.eventId, event.data, event.timestamp);
 }
 
 const QDBusArgument& operator>>(const QDBusArgument& argument, MenuEvent& event) {
-    argument.beginStructure();
-    argument >> event.id >> event.eventId >> event.data >> event.timestamp;
-    argument.endStructure();
-    return argument;
+    return takeStructure(argument, event.id, event.eventId, event.data, event.timestamp);
 }

@@ -81,7 +81,9 @@ void TrayIcon::wireStatusNotifier() {
     StatusNotifierItem* item = item_.get();
     connect(item, &StatusNotifierItem::hostPresentChanged, this, [this](bool present) {
         place();
-        if (!present && !inTray())
+        // Whether an XEmbed tray took the icon over is not known yet: the X server may not
+        // have seen the same host's end.
+        if (!present)
             Q_EMIT trayLost();
     });
     const auto restore = [this] { deliver({Event::DoubleClick}, Qt::LeftButton); };

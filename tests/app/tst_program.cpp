@@ -37,6 +37,8 @@ private Q_SLOTS:
         if (!platforms.isEmpty())
             environment.insert("QT_QPA_PLATFORM", platforms);
         const QTemporaryDir data;
+        const QTemporaryDir runtime;  // a session's own, where no Wayland socket is
+        environment.insert("XDG_RUNTIME_DIR", runtime.path());
         QProcess quorvel;
         quorvel.setProcessEnvironment(environment);
         quorvel.start(QStringLiteral(QUORVEL_PATH), {"--dry-run", "--data-dir", data.path()});

@@ -13,6 +13,7 @@
 #include <QTest>
 
 #include "config/autostartentry.h"
+#include "support/desktopprocess.h"
 #include "support/fakeclock.h"
 #include "support/fixedzonesource.h"
 #include "support/recordingclocksetter.h"
@@ -160,11 +161,15 @@ private Q_SLOTS:
         QCOMPARE(program_->servers().entry(2), (ServerEntry{"example.org", "123"}));
     }
 
-    void trayIconClicks() {
-        QWidget* icon = nullptr;
+    static QWidget* trayIconWidget() {
         for (QWidget* widget : QApplication::topLevelWidgets())
             if (qstrcmp(widget->metaObject()->className(), "QSystemTrayIconSys") == 0)
-                icon = widget;
+                return widget;
+        return nullptr;
+    }
+
+    void trayIconClicks() {
+        QWidget* icon = trayIconWidget();
         QVERIFY(icon);
         window().showMinimized();
         QTRY_VERIFY(!window().isVisible());
@@ -175,6 +180,19 @@ private Q_SLOTS:
         QTest::mouseClick(icon, Qt::RightButton);
         QVERIFY(logged(QStringLiteral("Tray icon right-clicked:")));
         QTRY_COMPARE(first_.connections, 1);
+    }
+
+    // Under the window manager, a window started in the tray comes back from it in every round:
+    // shown, not minimized, holding the keyboard.
+    void startedHiddenComesBackFromTheTray() {
+        for (int round = 0; round < 10; ++round) {
+            launch("MinimizeOnLoad=1\r\n");
+            QTRY_VERIFY(trayIconWidget() && trayIconWidget()->isVisible());
+            QCOMPARE(mainWindowManagerState(), QStringLiteral("unmapped"));
+            QTest::mouseDClick(trayIconWidget(), Qt::LeftButton);
+            QTRY_COMPARE(mainWindowManagerState(), QStringLiteral("viewable, active"));
+            QVERIFY(window().isVisible() && !window().isMinimized());
+        }
     }
 
     void optionsAreReadAtLaunchAndWrittenAtClose() {
