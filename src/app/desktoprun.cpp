@@ -21,6 +21,7 @@
 #include "ui/desktopprogram.h"
 #include "ui/helplauncher.h"
 #include "ui/mainwindow.h"
+#include "ui/waylandrestore.h"
 
 namespace {
 // The program ends with its last window: an open help window outlives the main one, and a main
@@ -44,7 +45,9 @@ void complain(const QString& text) {
 bool takeDataFolder(SingleInstance& instance, const QString& folder) {
     switch (instance.claim()) {
         case SingleInstance::Claim::HeldByOther:
-            if (instance.askToRestore(RunningCopyPatience))
+            // The desktop hands a launched program a token that lets its window to the front.
+            if (instance.askToRestore(RunningCopyPatience,
+                                      qEnvironmentVariable("XDG_ACTIVATION_TOKEN")))
                 return false;
             if (const QString problem = instance.socketProblem(); !problem.isEmpty())
                 complain(
@@ -86,7 +89,10 @@ int runDesktop(const CommandLine& line, const QString& programFolder) {
                             clockWatch.valid() ? &clockWatch : nullptr,
                             network.valid() ? &network : nullptr});
     QObject::connect(&instance, &SingleInstance::restoreRequested, &program.window(),
-                     &MainWindow::restoreFromTray);
+                     [&window = program.window()](const QString& activationToken) {
+                         offerActivationToken(activationToken);
+                         window.restoreFromTray();
+                     });
 
     QApplication::setQuitOnLastWindowClosed(false);
     QObject::connect(&program, &DesktopProgram::ended, [&instance] {

@@ -6,13 +6,17 @@
 #include <QFileInfo>
 #include <QLocalSocket>
 #include <QThread>
+#include <algorithm>
+#include <optional>
 
 #include "app/socketfolder.h"
 
 namespace {
-const QByteArray RestoreRequest = "restore\n";
-// Longer than any request; a peer that sends more without a line end is not a later launch.
-constexpr qint64 LongestRequest = 64;
+constexpr QByteArrayView RestoreVerb("restore");
+// A compositor's activation token is a UUID or so, with perhaps a time stamp.
+constexpr qsizetype LongestToken = 255;
+// "restore TOKEN\n"; a peer that sends more without a line end is not a later launch.
+constexpr qint64 LongestRequest = RestoreVerb.size() + 1 + LongestToken + 1;
 // A copy that listens accepts at once, even while it is busy.
 constexpr int AnswerWaitMs = 250;
 constexpr unsigned long RetryPauseMs = 50;
@@ -27,6 +31,33 @@ QString socketName(const QString& dataFolder) {
     const QByteArray digest =
         QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Sha256).toHex().left(32);
     return QStringLiteral("quorvel-") + QString::fromLatin1(digest);
+}
+
+// A token travels as one word of printable ASCII; anything else is no token.
+bool isToken(QByteArrayView text) {
+    return !text.isEmpty() && text.size() <= LongestToken &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c > ' ' && c < 127; });
+}
+
+// "restore\n", or "restore TOKEN\n" with the activation token the later launch was started with.
+QByteArray restoreRequest(const QString& activationToken) {
+    const QByteArray token = activationToken.toUtf8();
+    QByteArray request = RestoreVerb.toByteArray();
+    if (isToken(token))  // a token the desktop cannot have made would only be refused there
+        request += ' ' + token;
+    return request + '\n';
+}
+
+// The token of a restore request line, empty for none; nullopt when the line is no request.
+std::optional<QString> restoreRequestToken(const QByteArray& line) {
+    if (!line.startsWith(RestoreVerb) || !line.endsWith('\n'))
+        return std::nullopt;
+    const QByteArrayView rest = QByteArrayView(line).sliced(RestoreVerb.size()).chopped(1);
+    if (rest.isEmpty())
+        return QString();
+    if (!rest.startsWith(' ') || !isToken(rest.sliced(1)))
+        return std::nullopt;
+    return QString::fromLatin1(rest.sliced(1));
 }
 }  // namespace
 
@@ -72,7 +103,8 @@ SingleInstance::Claim SingleInstance::claim() {
     return Claim::Unguarded;
 }
 
-bool SingleInstance::askToRestore(std::chrono::milliseconds patience) const {
+bool SingleInstance::askToRestore(std::chrono::milliseconds patience,
+                                  const QString& activationToken) const {
     if (socketPath_.isEmpty())
         return false;
     const QDeadlineTimer deadline(patience);
@@ -80,7 +112,7 @@ bool SingleInstance::askToRestore(std::chrono::milliseconds patience) const {
         QLocalSocket socket;
         socket.connectToServer(socketPath_);
         if (socket.waitForConnected(AnswerWaitMs)) {
-            socket.write(RestoreRequest);
+            socket.write(restoreRequest(activationToken));
             return socket.waitForBytesWritten(AnswerWaitMs) || socket.bytesToWrite() == 0;
         }
         if (deadline.hasExpired())
@@ -116,8 +148,9 @@ void SingleInstance::answer(QLocalSocket* peer) {
                 peer->abort();
             return;
         }
-        if (peer->readLine(LongestRequest) == RestoreRequest)
-            Q_EMIT restoreRequested();
+        // readLine() keeps one byte of its limit for a terminating zero.
+        if (const auto token = restoreRequestToken(peer->readLine(LongestRequest + 1)))
+            Q_EMIT restoreRequested(*token);
         peer->disconnectFromServer();
     });
 }

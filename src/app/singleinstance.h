@@ -26,8 +26,10 @@ public:
     Claim claim();
     // From a later launch, after claim(): asks the copy that holds the folder to restore its
     // window, trying again while it does not answer (it may be starting). False when it never
-    // answered.
-    bool askToRestore(std::chrono::milliseconds patience) const;
+    // answered. The activation token this launch was started with, if any, goes along: on
+    // Wayland only a token lets the running copy bring its window to the front.
+    bool askToRestore(std::chrono::milliseconds patience,
+                      const QString& activationToken = QString()) const;
     // Gives the folder up: a later launch runs as the first.
     void release();
 
@@ -37,10 +39,13 @@ public:
     // After claim(): why the socket's folder is refused, so that no copy can be reached there;
     // empty when it is sound.
     QString socketProblem() const { return socketProblem_; }
+    // After claim(): where later launches reach this copy; empty while the folder is refused.
+    QString socketPath() const { return socketPath_; }
 
 Q_SIGNALS:
-    // A later launch on the same folder asked for the window.
-    void restoreRequested();
+    // A later launch on the same folder asked for the window, handing on its activation token
+    // (empty when it had none).
+    void restoreRequested(const QString& activationToken);
 
 private:
     void listen();

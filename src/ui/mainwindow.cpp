@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "ui/mainlayout.h"
+#include "ui/waylandrestore.h"
 
 namespace {
 bool isEnterKey(const QEvent* event) {
@@ -37,9 +38,10 @@ void MainWindow::showAfterLaunch(bool hidden) {
 
 void MainWindow::restoreFromTray() {
     setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+    remapIfPerhapsMinimized(*this);
     show();
     raise();
-    activateWindow();
+    activateWhenMapped(*this);
 }
 
 void MainWindow::hideToTray() {

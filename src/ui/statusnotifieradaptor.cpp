@@ -1,6 +1,7 @@
 #include "ui/statusnotifieradaptor.h"
 
 #include "ui/statusnotifieritem.h"
+#include "ui/waylandrestore.h"
 
 StatusNotifierAdaptor::StatusNotifierAdaptor(StatusNotifierItem& item)
     : QDBusAbstractAdaptor(&item), item_(item) {}
@@ -19,6 +20,10 @@ ItemToolTip StatusNotifierAdaptor::toolTip() const {
 
 void StatusNotifierAdaptor::Activate(int, int) {
     Q_EMIT item_.activateRequested();
+}
+
+void StatusNotifierAdaptor::ProvideXdgActivationToken(const QString& token) {
+    offerActivationToken(token);
 }
 
 // A middle click, or a scroll over the icon, means nothing here.

@@ -45,6 +45,9 @@ public:
 
 public Q_SLOTS:
     void Activate(int x, int y);
+    // Sent before Activate or a menu click by hosts that hand out tokens (KDE Plasma, GNOME's
+    // AppIndicator extension): on Wayland it lets the window to the front.
+    void ProvideXdgActivationToken(const QString& token);
     void SecondaryActivate(int x, int y);
     void ContextMenu(int x, int y);
     void Scroll(int delta, const QString& orientation);

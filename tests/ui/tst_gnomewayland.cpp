@@ -1,0 +1,211 @@
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusInterface>
+#include <QDBusReply>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "support/desktopprocess.h"
+#include "support/scriptedserver.h"
+#include "support/statusnotifierhost.h"
+
+namespace {
+// Every way back is tried this many times in a row: a restore that works only now and then is
+// lost too.
+constexpr int Rounds = 6;
+
+// Runs JavaScript in GNOME Shell (the tests' extension has opened Eval); the value as JSON.
+QString evalInShell(const QString& script) {
+    QDBusInterface shell(QStringLiteral("org.gnome.Shell"), QStringLiteral("/org/gnome/Shell"),
+                         QStringLiteral("org.gnome.Shell"));
+    const QDBusMessage reply = shell.call(QStringLiteral("Eval"), script);
+    const QVariantList values = reply.arguments();
+    if (reply.type() != QDBusMessage::ReplyMessage || values.size() != 2)
+        return QStringLiteral("(no answer: %1)").arg(reply.errorMessage());
+    if (!values.at(0).toBool())
+        return QStringLiteral("(failed: %1)").arg(values.at(1).toString());
+    return values.at(1).toString();
+}
+
+QString textFromShell(const QString& script) {
+    QString text = evalInShell(script);
+    if (text.size() >= 2 && text.startsWith(u'"') && text.endsWith(u'"'))
+        text = text.mid(1, text.size() - 2);
+    return text;
+}
+
+// The program's main window as the shell sees it.
+QString windowState(qint64 pid) {
+    return textFromShell(QStringLiteral(R"((() => {
+        const windows = global.display.sort_windows_by_stacking(global.display.list_all_windows());
+        const window = windows.find(w => w.get_pid() === %1 && w.get_title() === 'Quorvel');
+        if (!window)
+            return 'no window';
+        return [window.minimized ? 'minimized' : 'not minimized',
+            window.showing_on_its_workspace() ? 'showing' : 'not showing',
+            window.has_focus() ? 'focused' : 'not focused',
+            windows[windows.length - 1] === window ? 'on top' : 'below'].join(', ');
+    })())")
+                             .arg(pid));
+}
+
+// What the title bar's minimize button does; the program is never told.
+void minimizeInShell(qint64 pid) {
+    evalInShell(QStringLiteral("global.display.list_all_windows().filter(w => w.get_pid() === "
+                               "%1).forEach(w => w.minimize())")
+                    .arg(pid));
+}
+
+// A token as the shell makes one for a click on a tray icon or for launching a program.
+QString activationToken() {
+    return textFromShell(QStringLiteral(R"((() => {
+        const Gio = imports.gi.Gio;
+        const context = global.create_app_launch_context(
+            global.display.get_current_time_roundtrip(), -1);
+        const program = Gio.AppInfo.create_from_commandline('quorvel', 'quorvel',
+            Gio.AppInfoCreateFlags.SUPPORTS_STARTUP_NOTIFICATION);
+        return context.get_startup_notify_id(program, []);
+    })())"));
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+const QString Shown = QStringLiteral("not minimized, showing, focused, on top");
+}  // namespace
+
+// The desktop program on GNOME Shell over native Wayland, where no client learns that its window
+// was minimized: every way back, again and again, brings the window back shown, focused and in
+// front, past another window that took the focus meanwhile.
+class GnomeWaylandTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir home_;
+    QTemporaryDir data_;
+    QTemporaryDir otherData_;
+    ScriptedServer server_;  // never answers
+    QProcess program_;
+    QProcess other_;  // another window, for the focus to go to
+    QString waylandLog_ = home_.filePath(QStringLiteral("wayland.log"));
+    std::unique_ptr<QDBusInterface> item_;
+
+    void launch(QProcess& process, const QTemporaryDir& data) {
+        writeFile(data.filePath("Servers.ini"), "127.0.0.1:" + server_.portText().toLatin1());
+        writeFile(data.filePath("Quorvel.ini"), "MinimizeOnLoad=0\r\n");
+        process.start(QUORVEL_PATH, {"--dry-run", "--data-dir", data.path()});
+        QVERIFY(process.waitForStarted());
+    }
+
+    // The program's own tray item among those the watcher lists.
+    void findItem() {
+        QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                for (const QString& registered : registeredStatusNotifierItems()) {
+                    item_ = statusNotifierItem(registered);
+                    if (bus->servicePid(item_->service()).value() == program_.processId())
+                        return true;
+                }
+                return false;
+            }(),
+            10000);
+    }
+
+    void clickEntry(const QString& label) {
+        const QMap<QString, int> entries = menuEntries(*item_);
+        QVERIFY2(entries.contains(label), qPrintable(QStringList(entries.keys()).join(", ")));
+        const QString problem = clickMenuEntry(*item_, entries.value(label));
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    }
+
+    void restore(const QString& way, const QString& token) {
+        if (way == "second launch") {
+            QProcess later;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            if (!token.isEmpty())
+                environment.insert(QStringLiteral("XDG_ACTIVATION_TOKEN"), token);
+            later.setProcessEnvironment(environment);
+            later.start(QUORVEL_PATH, {"--dry-run", "--data-dir", data_.path()});
+            QVERIFY(later.waitForFinished(10000));
+            QCOMPARE(later.exitCode(), 0);
+            QCOMPARE(later.readAllStandardError(), QByteArray());
+            return;
+        }
+        // As the AppIndicator extension does before it passes a click on.
+        if (!token.isEmpty())
+            QCOMPARE(item_->call(QStringLiteral("ProvideXdgActivationToken"), token).type(),
+                     QDBusMessage::ReplyMessage);
+        if (way == "Activate") {
+            QCOMPARE(item_->call(way, 0, 0).type(), QDBusMessage::ReplyMessage);
+            return;
+        }
+        // The program cannot know that its window was minimized, so its menu offers to hide it;
+        // hidden, the window comes back by "Show Quorvel".
+        clickEntry(QStringLiteral("Hide Quorvel"));
+        if (QTest::currentTestFailed())
+            return;
+        QTRY_COMPARE_WITH_TIMEOUT(windowState(program_.processId()), QStringLiteral("no window"),
+                                  5000);
+        clickEntry(way);
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        qputenv("XDG_CONFIG_HOME", home_.filePath("config").toLocal8Bit());
+        qputenv("XDG_RUNTIME_DIR", home_.path().toLocal8Bit());
+        launch(other_, otherData_);
+        if (QTest::currentTestFailed())
+            return;
+        QTRY_COMPARE_WITH_TIMEOUT(windowState(other_.processId()), Shown, 10000);
+        // The protocol log shows which activation token reached the compositor.
+        program_.setProcessEnvironment([] {
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(QStringLiteral("WAYLAND_DEBUG"), QStringLiteral("1"));
+            return environment;
+        }());
+        program_.setStandardErrorFile(waylandLog_);
+        launch(program_, data_);
+        if (QTest::currentTestFailed())
+            return;
+        QTRY_COMPARE_WITH_TIMEOUT(windowState(program_.processId()), Shown, 10000);
+        findItem();
+    }
+    void cleanupTestCase() {
+        stopProgram(program_);
+        stopProgram(other_);
+    }
+
+    void restoresEveryTime_data() {
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<bool>("withToken");
+        QTest::newRow("Activate") << QStringLiteral("Activate") << false;
+        QTest::newRow("Activate, token first") << QStringLiteral("Activate") << true;
+        QTest::newRow("Show Quorvel") << QStringLiteral("Show Quorvel") << false;
+        QTest::newRow("Show Quorvel, token first") << QStringLiteral("Show Quorvel") << true;
+        QTest::newRow("second launch") << QStringLiteral("second launch") << false;
+        QTest::newRow("second launch with a token") << QStringLiteral("second launch") << true;
+    }
+    void restoresEveryTime() {
+        QFETCH(QString, way);
+        QFETCH(bool, withToken);
+        const qint64 pid = program_.processId();
+        for (int round = 1; round <= Rounds; ++round) {
+            minimizeInShell(pid);
+            QTRY_COMPARE_WITH_TIMEOUT(windowState(pid),
+                                      QStringLiteral("minimized, not showing, not focused, below"),
+                                      5000);
+            const QString token = withToken ? activationToken() : QString();
+            restore(way, token);
+            if (QTest::currentTestFailed())
+                return;
+            QTRY_COMPARE_WITH_TIMEOUT(windowState(pid), Shown, 5000);
+            if (withToken)
+                QTRY_VERIFY_WITH_TIMEOUT(
+                    readFile(waylandLog_).contains("activate(\"" + token.toLatin1() + "\""), 5000);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(GnomeWaylandTest)
+#include "tst_gnomewayland.moc"
