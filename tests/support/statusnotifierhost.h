@@ -5,9 +5,10 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
-#include <QMap>
+#include <QList>
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <memory>
 
 // What a StatusNotifier host does with the program's tray item, over the session bus: find it
@@ -31,28 +32,32 @@ inline std::unique_ptr<QDBusInterface> statusNotifierItem(const QString& registe
     if (service.endsWith(u'@'))
         service.chop(1);
     return std::make_unique<QDBusInterface>(
-        service,
-        slash < 0 ? QStringLiteral("/StatusNotifierItem") : registered.mid(slash),
+        service, slash < 0 ? QStringLiteral("/StatusNotifierItem") : registered.mid(slash),
         QStringLiteral("org.kde.StatusNotifierItem"));
 }
 
+struct MenuEntry {
+    int id;
+    QString label;
+};
+
 namespace statusnotifier_detail {
-// The id of every labelled entry of an exported menu layout, (ia{sv}av) nested.
-inline void collectEntries(const QDBusArgument& layout, QMap<QString, int>& ids) {
+// The labelled entries of an exported menu layout, (ia{sv}av) nested, in their order.
+inline void collectEntries(const QDBusArgument& layout, QList<MenuEntry>& entries) {
     int id = 0;
     QVariantMap properties;
     layout.beginStructure();
     layout >> id >> properties;
+    if (properties.contains(QStringLiteral("label")))
+        entries.append({id, properties.value(QStringLiteral("label")).toString()});
     layout.beginArray();
     while (!layout.atEnd()) {
         QDBusVariant child;
         layout >> child;
-        collectEntries(qvariant_cast<QDBusArgument>(child.variant()), ids);
+        collectEntries(qvariant_cast<QDBusArgument>(child.variant()), entries);
     }
     layout.endArray();
     layout.endStructure();
-    if (properties.contains(QStringLiteral("label")))
-        ids.insert(properties.value(QStringLiteral("label")).toString(), id);
 }
 
 inline std::unique_ptr<QDBusInterface> menuOf(QDBusInterface& item) {
@@ -62,21 +67,34 @@ inline std::unique_ptr<QDBusInterface> menuOf(QDBusInterface& item) {
 }
 }  // namespace statusnotifier_detail
 
-// The labelled entries of the item's menu and their ids; empty when it has no menu.
-inline QMap<QString, int> menuEntries(QDBusInterface& item) {
+// The labelled entries of the item's menu in their order; empty when it has no menu.
+inline QList<MenuEntry> menuEntries(QDBusInterface& item) {
     const QDBusMessage layout = statusnotifier_detail::menuOf(item)->call(
         QStringLiteral("GetLayout"), 0, -1, QStringList());
-    QMap<QString, int> ids;
+    QList<MenuEntry> entries;
     if (layout.type() == QDBusMessage::ReplyMessage)
         statusnotifier_detail::collectEntries(
-            qvariant_cast<QDBusArgument>(layout.arguments().value(1)), ids);
-    return ids;
+            qvariant_cast<QDBusArgument>(layout.arguments().value(1)), entries);
+    return entries;
 }
 
-// Clicks a menu entry as a host does; the error's text, empty when the click went through.
-inline QString clickMenuEntry(QDBusInterface& item, int id) {
+inline QStringList menuLabels(QDBusInterface& item) {
+    QStringList labels;
+    for (const MenuEntry& entry : menuEntries(item))
+        labels.append(entry.label);
+    return labels;
+}
+
+// Clicks the menu entry with that label as a host does; the error's text, empty when the click
+// went through.
+inline QString clickMenuEntry(QDBusInterface& item, const QString& label) {
+    const QList<MenuEntry> entries = menuEntries(item);
+    const auto entry = std::find_if(entries.begin(), entries.end(),
+                                    [&](const MenuEntry& e) { return e.label == label; });
+    if (entry == entries.end())
+        return QStringLiteral("no entry \"%1\" in %2").arg(label, menuLabels(item).join(", "));
     const QDBusMessage clicked = statusnotifier_detail::menuOf(item)->call(
-        QStringLiteral("Event"), id, QStringLiteral("clicked"),
+        QStringLiteral("Event"), entry->id, QStringLiteral("clicked"),
         QVariant::fromValue(QDBusVariant(0)), 0u);
     return clicked.type() == QDBusMessage::ReplyMessage
                ? QString()

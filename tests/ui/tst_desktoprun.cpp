@@ -10,6 +10,7 @@
 
 #include "support/desktopprocess.h"
 #include "support/scriptedserver.h"
+#include "support/statusnotifierhost.h"
 
 namespace {
 const QString Watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
@@ -18,11 +19,6 @@ const QString Hidden = QStringLiteral("unmapped");
 // A restore that fails does so in some runs only.
 constexpr int RestoreRounds = 10;
 
-QVariant watcherProperty(const char* name) {
-    return QDBusInterface(Watcher, QStringLiteral("/StatusNotifierWatcher"), Watcher)
-        .property(name);
-}
-
 bool watcherRunning() {
     return QDBusConnection::sessionBus().interface()->isServiceRegistered(Watcher);
 }
@@ -30,29 +26,6 @@ bool watcherRunning() {
 QByteArray readFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-}
-
-struct MenuEntry {
-    int id;
-    QString label;
-};
-
-// The labelled entries of an exported menu layout, (ia{sv}av) nested, in their order.
-void collectEntries(const QDBusArgument& layout, QList<MenuEntry>& entries) {
-    int id = 0;
-    QVariantMap properties;
-    layout.beginStructure();
-    layout >> id >> properties;
-    if (properties.contains(QStringLiteral("label")))
-        entries.append({id, properties.value(QStringLiteral("label")).toString()});
-    layout.beginArray();
-    while (!layout.atEnd()) {
-        QDBusVariant child;
-        layout >> child;
-        collectEntries(qvariant_cast<QDBusArgument>(child.variant()), entries);
-    }
-    layout.endArray();
-    layout.endStructure();
 }
 
 // The xfce4-panel the display was started with, and the ones the tests start after killing it.
@@ -96,15 +69,9 @@ class DesktopRunTest : public QObject {
     // Finds the copy's item as a host does, by the watcher.
     void findItem() {
         QStringList items;
-        QTRY_VERIFY_WITH_TIMEOUT(
-            !(items = watcherProperty("RegisteredStatusNotifierItems").toStringList()).isEmpty(),
-            10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!(items = registeredStatusNotifierItems()).isEmpty(), 10000);
         QCOMPARE(items.size(), 1);
-        const qsizetype slash = items.first().indexOf(u'/');  // "SERVICE" or "SERVICE/PATH"
-        item_ = std::make_unique<QDBusInterface>(
-            items.first().left(slash),
-            slash < 0 ? QStringLiteral("/StatusNotifierItem") : items.first().mid(slash),
-            QStringLiteral("org.kde.StatusNotifierItem"));
+        item_ = statusNotifierItem(items.first());
     }
     void launchIntoTray() {
         launchHidden();
@@ -112,33 +79,10 @@ class DesktopRunTest : public QObject {
         QCOMPARE(mainWindowManagerState(), Hidden);
     }
 
-    std::unique_ptr<QDBusInterface> menu() {
-        const auto path = qvariant_cast<QDBusObjectPath>(item_->property("Menu"));
-        return std::make_unique<QDBusInterface>(item_->service(), path.path(),
-                                                QStringLiteral("com.canonical.dbusmenu"));
-    }
-    QList<MenuEntry> menuEntries() {
-        const QDBusMessage layout = menu()->call(QStringLiteral("GetLayout"), 0, -1, QStringList());
-        QList<MenuEntry> entries;
-        if (layout.type() == QDBusMessage::ReplyMessage)
-            collectEntries(qvariant_cast<QDBusArgument>(layout.arguments().value(1)), entries);
-        return entries;
-    }
-    QStringList menuLabels() {
-        QStringList labels;
-        for (const MenuEntry& entry : menuEntries())
-            labels.append(entry.label);
-        return labels;
-    }
+    QStringList menuLabels() { return ::menuLabels(*item_); }
     void clickMenuEntry(const QString& label) {
-        const QList<MenuEntry> entries = menuEntries();
-        const auto entry = std::find_if(entries.begin(), entries.end(),
-                                        [&](const MenuEntry& e) { return e.label == label; });
-        QVERIFY2(entry != entries.end(), qPrintable(label));
-        const QDBusMessage clicked =
-            menu()->call(QStringLiteral("Event"), entry->id, QStringLiteral("clicked"),
-                         QVariant::fromValue(QDBusVariant(0)), 0u);
-        QVERIFY2(clicked.type() == QDBusMessage::ReplyMessage, qPrintable(clicked.errorMessage()));
+        const QString problem = ::clickMenuEntry(*item_, label);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
     }
     void request(const QString& what) {
         if (what == "Activate") {  // what a host does on a click of the icon
@@ -171,7 +115,8 @@ class DesktopRunTest : public QObject {
         return count;
     }
     void waitForHost() {
-        QTRY_VERIFY_WITH_TIMEOUT(watcherProperty("IsStatusNotifierHostRegistered").toBool(), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            statusNotifierWatcherProperty("IsStatusNotifierHostRegistered").toBool(), 15000);
     }
 
 private Q_SLOTS:
@@ -276,8 +221,7 @@ private Q_SLOTS:
             return;
         program_.kill();
         QVERIFY(program_.waitForFinished(10000) && QFile::exists(data_.filePath("Quorvel.lock")));
-        QTRY_VERIFY_WITH_TIMEOUT(
-            watcherProperty("RegisteredStatusNotifierItems").toStringList().isEmpty(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(registeredStatusNotifierItems().isEmpty(), 5000);
         for (int round = 0; round < RestoreRounds; ++round) {
             stopProgram(program_);
             launchIntoTray();

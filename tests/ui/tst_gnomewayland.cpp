@@ -113,9 +113,7 @@ class GnomeWaylandTest : public QObject {
     }
 
     void clickEntry(const QString& label) {
-        const QMap<QString, int> entries = menuEntries(*item_);
-        QVERIFY2(entries.contains(label), qPrintable(QStringList(entries.keys()).join(", ")));
-        const QString problem = clickMenuEntry(*item_, entries.value(label));
+        const QString problem = clickMenuEntry(*item_, label);
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
     }
 

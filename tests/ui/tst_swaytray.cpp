@@ -77,9 +77,7 @@ class SwayTrayTest : public QObject {
         item_ = statusNotifierItem(items.first());
         QCOMPARE(QDBusConnection::sessionBus().interface()->servicePid(item_->service()).value(),
                  uint(program_.processId()));
-        QStringList entries{showOrHide, "Quit", "Update Clock"};
-        entries.sort();
-        QCOMPARE(QStringList(menuEntries(*item_).keys()), entries);
+        QCOMPARE(menuLabels(*item_), QStringList({"Update Clock", showOrHide, "Quit"}));
     }
 
     void startBarWithIcon(const QString& showOrHide) {
@@ -129,8 +127,7 @@ private Q_SLOTS:
             startBarWithIcon(QStringLiteral("Hide Quorvel"));
             if (QTest::currentTestFailed())
                 return;
-            const QString problem =
-                clickMenuEntry(*item_, menuEntries(*item_).value(QStringLiteral("Hide Quorvel")));
+            const QString problem = clickMenuEntry(*item_, QStringLiteral("Hide Quorvel"));
             QVERIFY2(problem.isEmpty(), qPrintable(problem));
             QTRY_COMPARE_WITH_TIMEOUT(windowInSway(), QStringLiteral("no window"), 5000);
             verifyIconInBar(QStringLiteral("Show Quorvel"));
