@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QTimer>
 
 #include "ui/statusnotifieritem.h"
 
@@ -153,10 +154,19 @@ void TrayIcon::onRightClick() {
 }
 
 bool TrayIcon::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseButtonDblClick && icon_ && isTrayWidget(watched) &&
+    if (!icon_ || !isTrayWidget(watched))
+        return false;
+    if (event->type() == QEvent::MouseButtonDblClick &&
         static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
         onRightClick();
         return true;
     }
+    // Qt hides its XEmbed icon when the tray that held it goes away, and shows it again in the
+    // next tray that comes.
+    if (event->type() == QEvent::Hide && icon_->isVisible())
+        QTimer::singleShot(0, this, [this] {
+            if (icon_ && icon_->isVisible() && !inTray())
+                Q_EMIT trayLost();
+        });
     return false;
 }

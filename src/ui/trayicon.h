@@ -48,7 +48,7 @@ Q_SIGNALS:
     void released(Qt::MouseButton button);
     void doubleClicked(Qt::MouseButton button);
     void hideRequested();
-    // The StatusNotifier host that showed the icon has gone.
+    // The tray that showed the icon has gone.
     void trayLost();
 
 private:
