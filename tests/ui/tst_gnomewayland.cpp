@@ -126,8 +126,10 @@ class GnomeWaylandTest : public QObject {
             later.setProcessEnvironment(environment);
             later.start(QUORVEL_PATH, {"--dry-run", "--data-dir", data_.path()});
             QVERIFY(later.waitForFinished(10000));
-            QCOMPARE(later.exitCode(), 0);
-            QCOMPARE(later.readAllStandardError(), QByteArray());
+            const QByteArray complaint = later.readAllStandardError();
+            QVERIFY2(later.exitStatus() == QProcess::NormalExit && later.exitCode() == 0,
+                     complaint.constData());
+            QCOMPARE(complaint, QByteArray());
             return;
         }
         // As the AppIndicator extension does before it passes a click on.
