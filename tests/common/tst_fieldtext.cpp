@@ -57,7 +57,6 @@ private Q_SLOTS:
         row("period below 1", checkedUpdatePeriod, "0.9", "6");
         row("period 1", checkedUpdatePeriod, "1", "1");
         row("port 0", checkedPort, "0", "1610");
-        row("port 1", checkedPort, "1", "1");
         row("port 32767.9", checkedPort, "32767.9", "32767");
         row("port 32768", checkedPort, "32768", "1610");
         row("address empty", addressFields, "", "localhost|99");
@@ -74,7 +73,7 @@ private Q_SLOTS:
     void dateTimeReadsBack_data() {
         QTest::addColumn<QLocale>("locale");
         QTest::addColumn<QDateTime>("wall");
-        for (const char* name : {"en_US", "ko_KR", "de_DE", "ja_JP"})
+        for (const char* name : {"en_US", "ko_KR", "ja_JP"})
             for (const QDateTime& wall : {wallTime(QDate(2026, 12, 6), QTime(0, 0)),
                                           wallTime(QDate(1899, 12, 31), QTime(13, 14, 15)),
                                           wallTime(QDate(2026, 3, 8), QTime(2, 30))})

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QPointer>
+#include <QRandomGenerator>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <functional>
@@ -15,7 +16,28 @@ class ScriptedServer : public QObject {
 public:
     using Script = std::function<void(QTcpSocket& client, const QByteArray& query)>;
 
-    explicit ScriptedServer(Script script = {});
+    explicit ScriptedServer(Script script = {}) : script_(std::move(script)) {
+        // Ports the system hands out by itself lie above 32767, where the address check gives
+        // up: listen on a free one from 1 to 32767 instead.
+        for (int tries = 0; tries < 200 && !server_.isListening(); ++tries)
+            server_.listen(QHostAddress::LocalHost,
+                           quint16(QRandomGenerator::global()->bounded(20000, 32768)));
+        connect(&server_, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* client = server_.nextPendingConnection()) {
+                ++connections;
+                lastClient = client;
+                connect(client, &QTcpSocket::disconnected, client, &QObject::deleteLater);
+                connect(client, &QTcpSocket::readyRead, this, [this, client] {
+                    const QByteArray query = client->readAll();
+                    queries.append(query);
+                    if (script_)
+                        script_(*client, query);
+                });
+                if (onConnect_)
+                    onConnect_(*client);
+            }
+        });
+    }
     quint16 port() const { return server_.serverPort(); }
     QString portText() const { return QString::number(port()); }
 
@@ -30,9 +52,6 @@ public:
     QPointer<QTcpSocket> lastClient;
 
 private:
-    // Listens on a free loopback port that the address check accepts (1 to 32767).
-    void listenOnLowPort();
-
     QTcpServer server_;
     Script script_;
     std::function<void(QTcpSocket&)> onConnect_;
