@@ -1,14 +1,7 @@
 #pragma once
 
-#include <QDBusArgument>
-#include <QDBusInterface>
-#include <QDBusMessage>
-#include <QDBusObjectPath>
-#include <QDBusVariant>
-#include <QList>
-#include <QString>
-#include <QStringList>
 #include <QTest>
+#include <QtDBus>
 #include <algorithm>
 #include <memory>
 #include <utility>
@@ -36,6 +29,15 @@ inline std::unique_ptr<QDBusInterface> statusNotifierItem(const QString& registe
     return std::make_unique<QDBusInterface>(
         service, slash < 0 ? QStringLiteral("/StatusNotifierItem") : registered.mid(slash),
         QStringLiteral("org.kde.StatusNotifierItem"));
+}
+
+// The item that process PID registered with the watcher; none while it has not.
+inline std::unique_ptr<QDBusInterface> statusNotifierItemOf(qint64 pid) {
+    for (const QString& registered : registeredStatusNotifierItems())
+        if (auto item = statusNotifierItem(registered);
+            QDBusConnection::sessionBus().interface()->servicePid(item->service()).value() == pid)
+            return item;
+    return nullptr;
 }
 
 namespace statusnotifier_detail {

@@ -1,4 +1,3 @@
-#include <QDBusConnectionInterface>
 #include <QTemporaryDir>
 
 #include "support/desktopprocess.h"
@@ -13,23 +12,6 @@ const QStringList ShownMenu{"Update Clock", "Hide Quorvel", "Quit"};
 // A restore that fails does so in some runs only.
 constexpr int RestoreRounds = 10;
 
-// The xfce4-panel the display was started with, and the ones the tests start after killing it.
-class TrayHost {
-public:
-    ~TrayHost() { kill(); }
-    void kill() {
-        if (started_.state() != QProcess::NotRunning) {
-            started_.kill();
-            started_.waitForFinished();
-        } else if (const int first = qEnvironmentVariableIntValue("TRAY_HOST_PID"); first) {
-            ::kill(pid_t(first), SIGKILL);
-        }
-    }
-    void start() { started_.start(qEnvironmentVariable("TRAY_HOST_COMMAND"), {}); }
-
-private:
-    QProcess started_;
-};
 }  // namespace
 
 // The desktop program run as a user runs it, under a window manager (openbox), in the status
@@ -42,7 +24,7 @@ class DesktopRunTest : public QObject {
     QString ini_ = data_.filePath(QStringLiteral("Quorvel.ini"));
     ScriptedServer server_;  // never answers
     QProcess program_;
-    TrayHost host_;
+    QProcess host_;  // the panel started after the display's own was killed
     std::unique_ptr<QDBusInterface> item_;
 
     // Starts a copy whose window is to stay hidden.
@@ -71,18 +53,18 @@ class DesktopRunTest : public QObject {
     }
     // The icon's pictures, each of them whole; 0 when one is cut short.
     int iconPictureCount() {
-        const QDBusMessage reply =
-            QDBusInterface(item_->service(), item_->path(), "org.freedesktop.DBus.Properties")
-                .call("Get", item_->interface(), "IconPixmap");
+        QDBusInterface properties(item_->service(), item_->path(),
+                                  "org.freedesktop.DBus.Properties");
         const auto pictures = qvariant_cast<QDBusArgument>(
-            qvariant_cast<QDBusVariant>(reply.arguments().value(0)).variant());
+            qvariant_cast<QDBusVariant>(
+                properties.call("Get", item_->interface(), "IconPixmap").arguments().value(0))
+                .variant());
         if (pictures.currentSignature() != "a(iiay)")
             return 0;
         int count = 0;
         pictures.beginArray();
         for (; !pictures.atEnd(); ++count) {
-            int width = 0;
-            int height = 0;
+            int width = 0, height = 0;
             QByteArray pixels;
             pictures.beginStructure();
             pictures >> width >> height >> pixels;
@@ -92,6 +74,17 @@ class DesktopRunTest : public QObject {
         }
         pictures.endArray();
         return count;
+    }
+    void killHost() {
+        const int first = qEnvironmentVariableIntValue("TRAY_HOST_PID");
+        if (first && host_.state() == QProcess::NotRunning)
+            ::kill(pid_t(first), SIGKILL);
+        host_.kill();
+        host_.waitForFinished();
+    }
+    void startHost() {
+        host_.start(qEnvironmentVariable("TRAY_HOST_COMMAND"), {});
+        waitForHost();
     }
     void waitForHost() { QTRY_VERIFY_WITH_TIMEOUT(statusNotifierHostRegistered(), 15000); }
 
@@ -103,6 +96,7 @@ private Q_SLOTS:
     }
     void init() { server_.connections = 0; }
     void cleanup() { stopProgram(program_); }
+    void cleanupTestCase() { killHost(); }
 
     // A window started hidden comes back as one that was shown first, in every round; one copy
     // per data folder: a later launch brings the running copy's window back and writes nothing.
@@ -146,7 +140,7 @@ private Q_SLOTS:
     // the menu hides a shown window and shows a hidden one (no minimizing here); and a panel
     // that dies takes no hidden window with it.
     void trayHostThatComesAndGoes() {
-        host_.kill();
+        killHost();
         QTRY_VERIFY_WITH_TIMEOUT(!QDBusConnection::sessionBus().interface()->isServiceRegistered(
                                      "org.kde.StatusNotifierWatcher"),
                                  5000);
@@ -154,8 +148,7 @@ private Q_SLOTS:
         // No tray to hide into: minimized, on the task bar.
         QTRY_COMPARE_WITH_TIMEOUT(mainWindowManagerState(), QStringLiteral("unmapped, minimized"),
                                   5000);
-        host_.start();
-        waitForHost();
+        startHost();
         findItem();
         if (QTest::currentTestFailed())
             return;
@@ -168,11 +161,10 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(mainWindowManagerState(), Hidden, 5000);
         QTRY_COMPARE(menuLabels(), HiddenMenu);
 
-        host_.kill();
+        killHost();
         QTRY_VERIFY_WITH_TIMEOUT(mainWindowManagerState().startsWith("viewable"), 5000);
         QVERIFY(!mainWindowManagerState().contains("minimized"));
-        host_.start();
-        waitForHost();
+        startHost();
     }
 
     // The lock a crashed copy left is taken over; an ending signal runs the shut-down, which

@@ -1,5 +1,3 @@
-#include <QDBusConnectionInterface>
-#include <QDBusReply>
 #include <QTemporaryDir>
 
 #include "support/desktopprocess.h"
@@ -78,21 +76,6 @@ class GnomeWaylandTest : public QObject {
     QString waylandLog_ = home_.filePath(QStringLiteral("wayland.log"));
     std::unique_ptr<QDBusInterface> item_;
 
-    // The program's own tray item among those the watcher lists.
-    void findItem() {
-        QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
-        QTRY_VERIFY_WITH_TIMEOUT(
-            [&] {
-                for (const QString& registered : registeredStatusNotifierItems()) {
-                    item_ = statusNotifierItem(registered);
-                    if (bus->servicePid(item_->service()).value() == program_.processId())
-                        return true;
-                }
-                return false;
-            }(),
-            10000);
-    }
-
     void restore(const QString& way, const QString& token) {
         if (way == "second launch") {
             QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -135,7 +118,7 @@ private Q_SLOTS:
         if (QTest::currentTestFailed())
             return;
         QTRY_COMPARE_WITH_TIMEOUT(windowState(program_.processId()), Shown, 10000);
-        findItem();
+        QTRY_VERIFY_WITH_TIMEOUT(item_ = statusNotifierItemOf(program_.processId()), 10000);
     }
     void cleanupTestCase() {
         stopProgram(program_);

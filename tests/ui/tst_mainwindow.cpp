@@ -1,15 +1,6 @@
-#include <QApplication>
-#include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListView>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QStyle>
-#include <QStyleOptionButton>
-#include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtWidgets>
 
 #include "config/autostartentry.h"
 #include "support/desktopprocess.h"
