@@ -6,13 +6,43 @@
 #include <QTest>
 #include <csignal>
 
+#include "support/scriptedserver.h"
+
 // Helpers for tests that run the desktop program as its own process on the test's display.
 
 inline void writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
 }
+
+inline QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+#ifdef QUORVEL_PATH
+// Starts the program on DATA with SETTINGS as its Quorvel.ini and SERVER as its only server.
+inline void launchProgram(QProcess& program, const QString& data, const ScriptedServer& server,
+                          const QByteArray& settings) {
+    writeFile(data + "/Servers.ini", "127.0.0.1:" + server.portText().toLatin1());
+    writeFile(data + "/Quorvel.ini", settings);
+    program.start(QUORVEL_PATH, {"--dry-run", "--data-dir", data});
+    QVERIFY(program.waitForStarted());
+}
+
+// A later launch on DATA: it hands over to the running copy, says nothing and exits 0.
+inline void launchAgain(const QString& data, const QProcessEnvironment& environment =
+                                                 QProcessEnvironment::systemEnvironment()) {
+    QProcess later;
+    later.setProcessEnvironment(environment);
+    later.start(QUORVEL_PATH, {"--dry-run", "--data-dir", data});
+    QVERIFY(later.waitForFinished(10000));
+    const QByteArray complaint = later.readAllStandardError();
+    QVERIFY2(later.exitStatus() == QProcess::NormalExit && later.exitCode() == 0,
+             complaint.constData());
+    QCOMPARE(complaint, QByteArray());
+}
+#endif
 
 inline QByteArray xOutput(const QString& tool, const QStringList& arguments) {
     QProcess query;
@@ -28,38 +58,26 @@ inline QByteArray xField(const QByteArray& output, const QByteArray& prefix) {
     return {};
 }
 
-// What the X server says of the main window: "IsViewable" once shown.
-inline QString mainWindowMapState() {
-    const QByteArray state = xField(
-        xOutput(QStringLiteral("xwininfo"), {QStringLiteral("-name"), QStringLiteral("Quorvel")}),
-        "Map State:");
-    return state.isEmpty() ? QStringLiteral("no window") : QString::fromLatin1(state);
-}
-
 // The main window as the window manager keeps it: "viewable, active" once it is back from the
 // tray, not minimized, and holding the keyboard; "unmapped" while hidden (or never shown);
 // "minimized" is added while the window manager keeps it iconic.
 inline QString mainWindowManagerState() {
-    const QByteArray info =
-        xOutput(QStringLiteral("xwininfo"), {QStringLiteral("-name"), QStringLiteral("Quorvel")});
+    const QByteArray info = xOutput("xwininfo", {"-name", "Quorvel"});
     const QByteArray id = xField(info, "xwininfo: Window id:").split(' ').value(0);
     if (id.isEmpty())
-        return QStringLiteral("unmapped");
-    const QByteArray properties = xOutput(
-        QStringLiteral("xprop"), {QStringLiteral("-id"), QString::fromLatin1(id),
-                                  QStringLiteral("_NET_WM_STATE"), QStringLiteral("WM_STATE")});
-    const QByteArray active =
-        xField(xOutput(QStringLiteral("xprop"),
-                       {QStringLiteral("-root"), QStringLiteral("_NET_ACTIVE_WINDOW")}),
-               "_NET_ACTIVE_WINDOW(WINDOW): window id #");
+        return "unmapped";
+    const QByteArray properties =
+        xOutput("xprop", {"-id", QString::fromLatin1(id), "_NET_WM_STATE", "WM_STATE"});
+    const QByteArray active = xField(xOutput("xprop", {"-root", "_NET_ACTIVE_WINDOW"}),
+                                     "_NET_ACTIVE_WINDOW(WINDOW): window id #");
     const bool viewable = xField(info, "Map State:") == "IsViewable";
-    QStringList facts{viewable ? QStringLiteral("viewable") : QStringLiteral("unmapped")};
+    QStringList facts{viewable ? "viewable" : "unmapped"};
     if (properties.contains("_NET_WM_STATE_HIDDEN") || properties.contains("state: Iconic"))
-        facts << QStringLiteral("minimized");
+        facts << "minimized";
     // A window manager may leave the last active window named after it went.
     if (viewable && active.toULongLong(nullptr, 16) == id.toULongLong(nullptr, 16))
-        facts << QStringLiteral("active");
-    return facts.join(QStringLiteral(", "));
+        facts << "active";
+    return facts.join(", ");
 }
 
 // Ends the program as the session would, so that its shut-down sequence runs.

@@ -1,15 +1,10 @@
 #pragma once
 
-#include <QDBusArgument>
-#include <QDBusInterface>
-#include <QDBusMessage>
-#include <QDBusObjectPath>
-#include <QDBusVariant>
-#include <QList>
-#include <QString>
-#include <QStringList>
+#include <QTest>
+#include <QtDBus>
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 // What a StatusNotifier host does with the program's tray item, over the session bus: find it
 // through the watcher, activate it, read and click its menu.
@@ -36,14 +31,18 @@ inline std::unique_ptr<QDBusInterface> statusNotifierItem(const QString& registe
         QStringLiteral("org.kde.StatusNotifierItem"));
 }
 
-struct MenuEntry {
-    int id;
-    QString label;
-};
+// The item that process PID registered with the watcher; none while it has not.
+inline std::unique_ptr<QDBusInterface> statusNotifierItemOf(qint64 pid) {
+    for (const QString& registered : registeredStatusNotifierItems())
+        if (auto item = statusNotifierItem(registered);
+            QDBusConnection::sessionBus().interface()->servicePid(item->service()).value() == pid)
+            return item;
+    return nullptr;
+}
 
 namespace statusnotifier_detail {
 // The labelled entries of an exported menu layout, (ia{sv}av) nested, in their order.
-inline void collectEntries(const QDBusArgument& layout, QList<MenuEntry>& entries) {
+inline void collectEntries(const QDBusArgument& layout, QList<std::pair<int, QString>>& entries) {
     int id = 0;
     QVariantMap properties;
     layout.beginStructure();
@@ -67,11 +66,11 @@ inline std::unique_ptr<QDBusInterface> menuOf(QDBusInterface& item) {
 }
 }  // namespace statusnotifier_detail
 
-// The labelled entries of the item's menu in their order; empty when it has no menu.
-inline QList<MenuEntry> menuEntries(QDBusInterface& item) {
+// The labelled entries of the item's menu, (id, label) in their order; none when it has no menu.
+inline QList<std::pair<int, QString>> menuEntries(QDBusInterface& item) {
     const QDBusMessage layout = statusnotifier_detail::menuOf(item)->call(
         QStringLiteral("GetLayout"), 0, -1, QStringList());
-    QList<MenuEntry> entries;
+    QList<std::pair<int, QString>> entries;
     if (layout.type() == QDBusMessage::ReplyMessage)
         statusnotifier_detail::collectEntries(
             qvariant_cast<QDBusArgument>(layout.arguments().value(1)), entries);
@@ -80,23 +79,24 @@ inline QList<MenuEntry> menuEntries(QDBusInterface& item) {
 
 inline QStringList menuLabels(QDBusInterface& item) {
     QStringList labels;
-    for (const MenuEntry& entry : menuEntries(item))
-        labels.append(entry.label);
+    for (const auto& entry : menuEntries(item))
+        labels.append(entry.second);
     return labels;
 }
 
-// Clicks the menu entry with that label as a host does; the error's text, empty when the click
-// went through.
-inline QString clickMenuEntry(QDBusInterface& item, const QString& label) {
-    const QList<MenuEntry> entries = menuEntries(item);
+// Clicks the menu entry with that label as a host does; the test fails when it cannot.
+inline void clickMenuEntry(QDBusInterface& item, const QString& label) {
+    const auto entries = menuEntries(item);
     const auto entry = std::find_if(entries.begin(), entries.end(),
-                                    [&](const MenuEntry& e) { return e.label == label; });
-    if (entry == entries.end())
-        return QStringLiteral("no entry \"%1\" in %2").arg(label, menuLabels(item).join(", "));
+                                    [&](const auto& e) { return e.second == label; });
+    QVERIFY2(entry != entries.end(),
+             qPrintable("no entry " + label + " in " + menuLabels(item).join(", ")));
     const QDBusMessage clicked = statusnotifier_detail::menuOf(item)->call(
-        QStringLiteral("Event"), entry->id, QStringLiteral("clicked"),
+        QStringLiteral("Event"), entry->first, QStringLiteral("clicked"),
         QVariant::fromValue(QDBusVariant(0)), 0u);
-    return clicked.type() == QDBusMessage::ReplyMessage
-               ? QString()
-               : QStringLiteral("no click: ") + clicked.errorMessage();
+    QVERIFY2(clicked.type() == QDBusMessage::ReplyMessage, qPrintable(clicked.errorMessage()));
+}
+
+inline bool statusNotifierHostRegistered() {
+    return statusNotifierWatcherProperty("IsStatusNotifierHostRegistered").toBool();
 }

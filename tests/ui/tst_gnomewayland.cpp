@@ -1,9 +1,4 @@
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDBusInterface>
-#include <QDBusReply>
 #include <QTemporaryDir>
-#include <QTest>
 
 #include "support/desktopprocess.h"
 #include "support/scriptedserver.h"
@@ -14,29 +9,25 @@ namespace {
 // lost too.
 constexpr int Rounds = 6;
 
-// Runs JavaScript in GNOME Shell (the tests' extension has opened Eval); the value as JSON.
+// Runs JavaScript in GNOME Shell (the tests' extension has opened Eval); the value as JSON, a
+// string's without its quotes.
 QString evalInShell(const QString& script) {
-    QDBusInterface shell(QStringLiteral("org.gnome.Shell"), QStringLiteral("/org/gnome/Shell"),
-                         QStringLiteral("org.gnome.Shell"));
-    const QDBusMessage reply = shell.call(QStringLiteral("Eval"), script);
+    QDBusInterface shell("org.gnome.Shell", "/org/gnome/Shell", "org.gnome.Shell");
+    const QDBusMessage reply = shell.call("Eval", script);
     const QVariantList values = reply.arguments();
     if (reply.type() != QDBusMessage::ReplyMessage || values.size() != 2)
-        return QStringLiteral("(no answer: %1)").arg(reply.errorMessage());
+        return "(no answer: " + reply.errorMessage() + ")";
+    QString value = values.at(1).toString();
     if (!values.at(0).toBool())
-        return QStringLiteral("(failed: %1)").arg(values.at(1).toString());
-    return values.at(1).toString();
-}
-
-QString textFromShell(const QString& script) {
-    QString text = evalInShell(script);
-    if (text.size() >= 2 && text.startsWith(u'"') && text.endsWith(u'"'))
-        text = text.mid(1, text.size() - 2);
-    return text;
+        return "(failed: " + value + ")";
+    if (value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"'))
+        value = value.mid(1, value.size() - 2);
+    return value;
 }
 
 // The program's main window as the shell sees it.
 QString windowState(qint64 pid) {
-    return textFromShell(QStringLiteral(R"((() => {
+    return evalInShell(QStringLiteral(R"((() => {
         const windows = global.display.sort_windows_by_stacking(global.display.list_all_windows());
         const window = windows.find(w => w.get_pid() === %1 && w.get_title() === 'Quorvel');
         if (!window)
@@ -46,7 +37,7 @@ QString windowState(qint64 pid) {
             window.has_focus() ? 'focused' : 'not focused',
             windows[windows.length - 1] === window ? 'on top' : 'below'].join(', ');
     })())")
-                             .arg(pid));
+                           .arg(pid));
 }
 
 // What the title bar's minimize button does; the program is never told.
@@ -58,7 +49,7 @@ void minimizeInShell(qint64 pid) {
 
 // A token as the shell makes one for a click on a tray icon or for launching a program.
 QString activationToken() {
-    return textFromShell(QStringLiteral(R"((() => {
+    return evalInShell(QStringLiteral(R"((() => {
         const Gio = imports.gi.Gio;
         const context = global.create_app_launch_context(
             global.display.get_current_time_roundtrip(), -1);
@@ -66,11 +57,6 @@ QString activationToken() {
             Gio.AppInfoCreateFlags.SUPPORTS_STARTUP_NOTIFICATION);
         return context.get_startup_notify_id(program, []);
     })())"));
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 const QString Shown = QStringLiteral("not minimized, showing, focused, on top");
@@ -90,47 +76,12 @@ class GnomeWaylandTest : public QObject {
     QString waylandLog_ = home_.filePath(QStringLiteral("wayland.log"));
     std::unique_ptr<QDBusInterface> item_;
 
-    void launch(QProcess& process, const QTemporaryDir& data) {
-        writeFile(data.filePath("Servers.ini"), "127.0.0.1:" + server_.portText().toLatin1());
-        writeFile(data.filePath("Quorvel.ini"), "MinimizeOnLoad=0\r\n");
-        process.start(QUORVEL_PATH, {"--dry-run", "--data-dir", data.path()});
-        QVERIFY(process.waitForStarted());
-    }
-
-    // The program's own tray item among those the watcher lists.
-    void findItem() {
-        QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
-        QTRY_VERIFY_WITH_TIMEOUT(
-            [&] {
-                for (const QString& registered : registeredStatusNotifierItems()) {
-                    item_ = statusNotifierItem(registered);
-                    if (bus->servicePid(item_->service()).value() == program_.processId())
-                        return true;
-                }
-                return false;
-            }(),
-            10000);
-    }
-
-    void clickEntry(const QString& label) {
-        const QString problem = clickMenuEntry(*item_, label);
-        QVERIFY2(problem.isEmpty(), qPrintable(problem));
-    }
-
     void restore(const QString& way, const QString& token) {
         if (way == "second launch") {
-            QProcess later;
             QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
             if (!token.isEmpty())
                 environment.insert(QStringLiteral("XDG_ACTIVATION_TOKEN"), token);
-            later.setProcessEnvironment(environment);
-            later.start(QUORVEL_PATH, {"--dry-run", "--data-dir", data_.path()});
-            QVERIFY(later.waitForFinished(10000));
-            const QByteArray complaint = later.readAllStandardError();
-            QVERIFY2(later.exitStatus() == QProcess::NormalExit && later.exitCode() == 0,
-                     complaint.constData());
-            QCOMPARE(complaint, QByteArray());
-            return;
+            return launchAgain(data_.path(), environment);
         }
         // As the AppIndicator extension does before it passes a click on.
         if (!token.isEmpty())
@@ -142,34 +93,32 @@ class GnomeWaylandTest : public QObject {
         }
         // The program cannot know that its window was minimized, so its menu offers to hide it;
         // hidden, the window comes back by "Show Quorvel".
-        clickEntry(QStringLiteral("Hide Quorvel"));
+        clickMenuEntry(*item_, QStringLiteral("Hide Quorvel"));
         if (QTest::currentTestFailed())
             return;
         QTRY_COMPARE_WITH_TIMEOUT(windowState(program_.processId()), QStringLiteral("no window"),
                                   5000);
-        clickEntry(way);
+        clickMenuEntry(*item_, way);
     }
 
 private Q_SLOTS:
     void initTestCase() {
         qputenv("XDG_CONFIG_HOME", home_.filePath("config").toLocal8Bit());
         qputenv("XDG_RUNTIME_DIR", home_.path().toLocal8Bit());
-        launch(other_, otherData_);
+        launchProgram(other_, otherData_.path(), server_, "MinimizeOnLoad=0\r\n");
         if (QTest::currentTestFailed())
             return;
         QTRY_COMPARE_WITH_TIMEOUT(windowState(other_.processId()), Shown, 10000);
         // The protocol log shows which activation token reached the compositor.
-        program_.setProcessEnvironment([] {
-            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-            environment.insert(QStringLiteral("WAYLAND_DEBUG"), QStringLiteral("1"));
-            return environment;
-        }());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("WAYLAND_DEBUG"), QStringLiteral("1"));
+        program_.setProcessEnvironment(environment);
         program_.setStandardErrorFile(waylandLog_);
-        launch(program_, data_);
+        launchProgram(program_, data_.path(), server_, "MinimizeOnLoad=0\r\n");
         if (QTest::currentTestFailed())
             return;
         QTRY_COMPARE_WITH_TIMEOUT(windowState(program_.processId()), Shown, 10000);
-        findItem();
+        QTRY_VERIFY_WITH_TIMEOUT(item_ = statusNotifierItemOf(program_.processId()), 10000);
     }
     void cleanupTestCase() {
         stopProgram(program_);
@@ -179,12 +128,10 @@ private Q_SLOTS:
     void restoresEveryTime_data() {
         QTest::addColumn<QString>("way");
         QTest::addColumn<bool>("withToken");
-        QTest::newRow("Activate") << QStringLiteral("Activate") << false;
-        QTest::newRow("Activate, token first") << QStringLiteral("Activate") << true;
-        QTest::newRow("Show Quorvel") << QStringLiteral("Show Quorvel") << false;
-        QTest::newRow("Show Quorvel, token first") << QStringLiteral("Show Quorvel") << true;
-        QTest::newRow("second launch") << QStringLiteral("second launch") << false;
-        QTest::newRow("second launch with a token") << QStringLiteral("second launch") << true;
+        for (const char* way : {"Activate", "Show Quorvel", "second launch"})
+            for (const bool withToken : {false, true})
+                QTest::addRow("%s%s", way, withToken ? ", with a token" : "")
+                    << QString::fromLatin1(way) << withToken;
     }
     void restoresEveryTime() {
         QFETCH(QString, way);

@@ -1,16 +1,6 @@
-#include <QApplication>
-#include <QCheckBox>
-#include <QFile>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListView>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QStyle>
-#include <QStyleOptionButton>
-#include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtWidgets>
 
 #include "config/autostartentry.h"
 #include "support/desktopprocess.h"
@@ -35,15 +25,12 @@ class MainWindowTest : public QObject {
     ScriptedServer second_;
     std::unique_ptr<DesktopProgram> program_;
 
-    void writeFile(const QString& name, const QByteArray& bytes) {
-        QFile file(data_.filePath(name));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-    }
     void launch(const QByteArray& settings = {}) {
         program_.reset();
-        writeFile("Quorvel.ini", settings);
-        writeFile("Servers.ini", "127.0.0.1:" + first_.portText().toLatin1() +
-                                     "\r\n127.0.0.1:" + second_.portText().toLatin1() + "\r\n");
+        writeFile(data_.filePath("Quorvel.ini"), settings);
+        writeFile(data_.filePath("Servers.ini"),
+                  "127.0.0.1:" + first_.portText().toLatin1() +
+                      "\r\n127.0.0.1:" + second_.portText().toLatin1() + "\r\n");
         program_ = std::make_unique<DesktopProgram>(
             DesktopParts{clock_, zone_, setter_, autostartEntry_, data_.path(),
                          QStringLiteral("/opt/quorvel/quorvel"), programPictures(), QLocale::c()});
@@ -168,22 +155,9 @@ private Q_SLOTS:
         return nullptr;
     }
 
-    void trayIconClicks() {
-        QWidget* icon = trayIconWidget();
-        QVERIFY(icon);
-        window().showMinimized();
-        QTRY_VERIFY(!window().isVisible());
-        QTest::mouseDClick(icon, Qt::LeftButton);
-        QTRY_VERIFY(window().isVisible());
-        QVERIFY(!window().isMinimized());
-        QCOMPARE(first_.connections, 0);
-        QTest::mouseClick(icon, Qt::RightButton);
-        QVERIFY(logged(QStringLiteral("Tray icon right-clicked:")));
-        QTRY_COMPARE(first_.connections, 1);
-    }
-
     // Under the window manager, a window started in the tray comes back from it in every round:
-    // shown, not minimized, holding the keyboard.
+    // shown, not minimized, holding the keyboard. Minimized, it goes into the tray and comes back
+    // from it too; a right click updates.
     void startedHiddenComesBackFromTheTray() {
         for (int round = 0; round < 10; ++round) {
             launch("MinimizeOnLoad=1\r\n");
@@ -193,6 +167,15 @@ private Q_SLOTS:
             QTRY_COMPARE(mainWindowManagerState(), QStringLiteral("viewable, active"));
             QVERIFY(window().isVisible() && !window().isMinimized());
         }
+        window().showMinimized();
+        QTRY_VERIFY(!window().isVisible());
+        QTest::mouseDClick(trayIconWidget(), Qt::LeftButton);
+        QTRY_VERIFY(window().isVisible());
+        QVERIFY(!window().isMinimized());
+        QCOMPARE(first_.connections, 0);
+        QTest::mouseClick(trayIconWidget(), Qt::RightButton);
+        QVERIFY(logged(QStringLiteral("Tray icon right-clicked:")));
+        QTRY_COMPARE(first_.connections, 1);
     }
 
     void optionsAreReadAtLaunchAndWrittenAtClose() {
@@ -203,9 +186,7 @@ private Q_SLOTS:
         window().close();
         QVERIFY(logged(QStringLiteral("Program closed.")));
         QTRY_VERIFY(!first_.lastClient);  // the run's connection was closed
-        QFile file(data_.filePath("Quorvel.ini"));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray saved = file.readAll();
+        const QByteArray saved = readFile(data_.filePath("Quorvel.ini"));
         QVERIFY2(saved.contains("UpdateOnLoad=1\r\n") && saved.contains("Timeout=990\r\n"), saved);
         QVERIFY(autostartEntry_.isEnabled());
     }
