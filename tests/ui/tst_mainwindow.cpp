@@ -190,6 +190,16 @@ private Q_SLOTS:
         QVERIFY2(saved.contains("UpdateOnLoad=1\r\n") && saved.contains("Timeout=990\r\n"), saved);
         QVERIFY(autostartEntry_.isEnabled());
     }
+
+    // Never neither window nor icon: a tray that goes away gives the hidden window back. Last,
+    // as it takes the tray from the tests after it.
+    void trayThatGoesAwayGivesTheWindowBack() {
+        launch("MinimizeOnLoad=1\r\n");
+        QTRY_VERIFY(trayIconWidget() && trayIconWidget()->isVisible());
+        QCOMPARE(mainWindowManagerState(), QStringLiteral("unmapped"));
+        ::kill(pid_t(qEnvironmentVariableIntValue("TRAY_HOST_PID")), SIGKILL);
+        QTRY_COMPARE(mainWindowManagerState(), QStringLiteral("viewable, active"));
+    }
 };
 
 QTEST_MAIN(MainWindowTest)
