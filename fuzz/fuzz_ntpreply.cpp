@@ -7,7 +7,7 @@
 
 #include "engine/ntp/ntppacket.h"
 #include "engine/ntp/ntpsample.h"
-#include "engine/ntp/ntpshown.h"
+#include "engine/offsettext.h"
 #include "fuzzcheck.h"
 
 namespace {

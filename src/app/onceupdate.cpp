@@ -14,10 +14,9 @@
 #include "engine/trayview.h"
 #include "engine/updateengine.h"
 #include "log/activitylog.h"
+#include "platform/networkexchanges.h"
 #include "platform/systemclock.h"
 #include "platform/systemzonesource.h"
-#include "platform/tcptimesocket.h"
-#include "platform/udptimesocket.h"
 #include "serverlist/addresschecks.h"
 #include "serverlist/serverlist.h"
 
@@ -39,14 +38,13 @@ int runOnceUpdate(const CommandLine& line, const QString& programFolder) {
     SystemClock clock;
     SystemZoneSource zone(clock);
     const std::unique_ptr<ClockSetter> setter = chooseClockSetter(line.dryRun);
-    TcpTimeSocket socket;
-    UdpTimeSocket ntpSocket;
     NoTray tray;
     ActivityLog log(clock, 0);  // streamed, not kept: memory does not grow with the log
     QObject::connect(&log, &ActivityLog::lineAdded, &writeLine);
     Settings settings;
     ServerList servers;
-    UpdateEngine engine({clock, zone, *setter, socket, ntpSocket, tray, log, settings, servers});
+    NetworkExchanges exchanges(clock, log, settings);
+    UpdateEngine engine({clock, zone, *setter, exchanges.table(), tray, log, settings, servers});
     Ticker ticker(engine, clock);
 
     const QString folder = dataFolder(programFolder, line.dataDir);

@@ -1,4 +1,5 @@
-// Setting the clock from an accepted reply.
+// Setting the clock from an accepted sample: the setting itself, and the correction from a named
+// second.
 #include <utility>
 
 #include "common/clock.h"
@@ -6,9 +7,7 @@
 #include "common/walltime.h"
 #include "config/settings.h"
 #include "engine/clocksetter.h"
-#include "engine/replydate.h"
 #include "engine/runmessages.h"
-#include "engine/timesocket.h"
 #include "engine/updateengine.h"
 #include "log/activitylog.h"
 #include "serverlist/serverlist.h"
@@ -19,27 +18,19 @@ namespace {
 constexpr qint64 MidSecondMs = 500;
 }  // namespace
 
-void UpdateEngine::correctClock(const QByteArray& reply) {
+void UpdateEngine::correctToSecond(const QDateTime& serverUtc) {
     const QDateTime presentUtc = parts_.clock.utcNow();
     const QDateTime oldLocal = wholeSecond(parts_.clock.localNow());
-    const std::optional<QDateTime> serverUtc = readReplyDateTime(reply, oldLocal.date());
-    if (!serverUtc) {
-        parts_.log.add(QStringLiteral("Date and time in packet could not be read."));
-        queryServer();
-        return;
-    }
-    keepDaylightOptionInStep(*serverUtc);
+    keepDaylightOptionInStep(serverUtc);
     const qint16 offset = parts_.settings.daylightSaving == 0 ? timeZone_.standardOffset()
                                                               : timeZone_.daylightOffset();
-    const ClockSetting setting{oldLocal, serverUtc->addSecs(-qint64(offset) * 60)};
+    const ClockSetting setting{oldLocal, serverUtc.addSecs(-qint64(offset) * 60)};
     // The step is worked out between two UTC instants: two local times lie an hour apart
     // whenever now and the server's moment fall in different daylight-saving seasons. The new
     // local time turns back into UTC with the zone's own offset at the server's moment.
-    const qint32 zoneOffset = parts_.zone.offsetAt(*serverUtc).value_or(offset);
+    const qint32 zoneOffset = parts_.zone.offsetAt(serverUtc).value_or(offset);
     const QDateTime instant =
         setting.newLocal.addSecs(qint64(zoneOffset) * 60).addMSecs(MidSecondMs);
-    // The conversation is over: no later reply or hang-up may disturb the setting of the clock.
-    parts_.socket.close();
     setClock(setting, {instant, presentUtc.msecsTo(instant) * 1000});
 }
 
@@ -94,13 +85,15 @@ void UpdateEngine::logClockSetting(const ClockSetting& setting, const ClockSetRe
     if (!result.ok)
         parts_.log.add(QStringLiteral("*System clock could not be set to %1 - %2.*")
                            .arg(timeText(setting.newLocal), result.reason));
-    else if (setting.ntpOffsetNs)
-        logNtpCorrection(setting);
+    else if (setting.measuredOffsetNs)
+        logOffsetCorrection(setting);
     else
-        logCorrection(setting.oldLocal, setting.newLocal);
+        logSecondsCorrection(setting);
 }
 
-void UpdateEngine::logCorrection(const QDateTime& oldLocal, const QDateTime& newLocal) {
+void UpdateEngine::logSecondsCorrection(const ClockSetting& setting) {
+    const QDateTime& oldLocal = setting.oldLocal;
+    const QDateTime& newLocal = setting.newLocal;
     const QString verb = correctionVerb();
     const qint64 correction = oldLocal.secsTo(newLocal);
     if (correction == 0) {

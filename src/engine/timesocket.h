@@ -3,8 +3,12 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <optional>
 
-// The connection to a time server as the engine sees it. The real one is TcpTimeSocket.
+#include "common/leadingnumber.h"
+
+// The connection to a time server as the engine sees it. The real ones are TcpTimeSocket and
+// UdpTimeSocket.
 class TimeSocket : public QObject {
     Q_OBJECT
 public:
@@ -12,6 +16,16 @@ public:
     static constexpr qsizetype MaxReplyBytes = 4096;
 
     using QObject::QObject;
+
+    // The port a request to connect to host goes to: the number rounded, halves to even. None
+    // when the request fails at once: an empty host, or a port outside 1-65535.
+    static std::optional<quint16> connectablePort(const QString& host, double port) {
+        const double whole = roundHalfEven(port);
+        if (host.isEmpty() || !(whole >= 1 && whole <= 65535))
+            return std::nullopt;
+        return quint16(whole);
+    }
+
     // Starts connecting in the background to the port rounded to a whole number (halves to
     // even). False when the request fails at once: an empty host, or a port outside 1-65535.
     virtual bool connectTo(const QString& host, double port) = 0;

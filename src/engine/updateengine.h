@@ -1,25 +1,24 @@
 #pragma once
 
 #include <QDateTime>
+#include <QList>
 #include <QLocale>
 #include <QObject>
 #include <QSet>
 #include <QString>
 #include <optional>
 
+#include "engine/timeexchange.h"
 #include "timezone/timezone.h"
 
 class ActivityLog;
 class Clock;
 class ClockSetter;
 class ServerList;
-class TimeSocket;
 class TrayView;
 class ZoneSource;
 struct ClockChange;
 struct ClockSetResult;
-struct NtpReply;
-struct NtpSample;
 struct Settings;
 
 // Everything the engine works with, owned by whoever runs it (the window, or the command line).
@@ -27,8 +26,8 @@ struct EngineParts {
     const Clock& clock;
     const ZoneSource& zone;
     ClockSetter& clockSetter;
-    TimeSocket& socket;     // the line protocol over TCP
-    TimeSocket& ntpSocket;  // NTP over UDP, for rows on port 123
+    // The protocols, in the order they are asked: the first that serves a row's port talks to it.
+    QList<TimeExchange*> exchanges;
     TrayView& tray;
     ActivityLog& log;
     Settings& settings;   // the options as their fields hold them
@@ -37,8 +36,9 @@ struct EngineParts {
 };
 
 // One update run at a time: connect to the server in the address fields, send numbered queries,
-// judge the replies, set the clock, or give the server up for the next row. Driven by triggers,
-// socket events and the tick; reports through the activity log and the tray tooltip.
+// have the replies judged, set the clock, or give the server up for the next row. Driven by
+// triggers, the exchange's events and the tick; reports through the activity log and the tray
+// tooltip.
 class UpdateEngine : public QObject {
     Q_OBJECT
 public:
@@ -112,31 +112,31 @@ private:
     void queryServer();
     void tryNextServer(const QString& reason);
 
-    void onConnected();
-    void onDataArrived(const QByteArray& reply);
-    void onConnectionLost();
+    // The run's exchange (queryexchange.cpp).
+    void onReady();
+    void onSampleTaken(const TimeSample& sample);
+    void onQueryAgain();
+    void onGaveUp(const QString& reason, TimeExchange::Shun shun);
+    void closeExchanges();
+
     // The times a correction shows in the log: the clock before, and the time it is set to.
     struct ClockSetting {
         QDateTime oldLocal;
         QDateTime newLocal;
-        std::optional<qint64> ntpOffsetNs = std::nullopt;  // NTP: the exact size, shown
+        std::optional<qint64> measuredOffsetNs = std::nullopt;  // its exact size, shown
     };
-    void correctClock(const QByteArray& reply);
+    // From a named UTC second (clockcorrection.cpp) or by a measured offset
+    // (offsetcorrection.cpp).
+    void correctToSecond(const QDateTime& serverUtc);
+    void correctByOffset(qint64 offsetNs);
     void clockSetAnswered(const ClockSetResult& result);
     void setClock(const ClockSetting& setting, const ClockChange& change);
     void finishCorrection(const ClockSetting& setting, const ClockSetResult& result);
     void logClockSetting(const ClockSetting& setting, const ClockSetResult& result);
-    void logCorrection(const QDateTime& oldLocal, const QDateTime& newLocal);
+    void logSecondsCorrection(const ClockSetting& setting);
+    void logOffsetCorrection(const ClockSetting& setting);
     void selectFirstServer();
-
-    // NTP, for rows on port 123 (ntpexchange.cpp, ntpcorrection.cpp).
-    TimeSocket& runSocket() const { return ntp_ ? parts_.ntpSocket : parts_.socket; }
     QString serverAddress() const;
-    bool sendNtpQuery();
-    void onNtpReply(const QByteArray& datagram);
-    void judgeNtpReply(const NtpReply& reply, const NtpSample& sample);
-    void correctClockBy(qint64 offsetNs);
-    void logNtpCorrection(const ClockSetting& setting);
 
     void guardDaylightSaving(const QDateTime& shown, qint64 bootMs, qint32 shift);
     void setDaylightOption(int state);
@@ -174,15 +174,8 @@ private:
     QString utcTimeText_;
     QString lastEndMessage_;
 
-    // The run under way speaks NTP, and its latest request: the random transmit timestamp a
-    // reply must echo, and when it went out (T1) by the realtime and the monotonic clock.
-    bool ntp_ = false;
-    struct NtpQuery {
-        quint64 transmitBits = 0;
-        qint64 sentUnixNs = 0;
-        qint64 sentMonotonicNs = 0;
-    } ntpQuery_;
-    // Servers that told us to stop (RATE, DENY, RSTR): not asked again until the next walk.
+    TimeExchange* exchange_ = nullptr;  // the one the latest run talks to
+    // Servers that told us to stop: not asked again until the next walk.
     QSet<QString> shunningServers_;
 
     qint64 walkStartedAt_ = 0;

@@ -10,9 +10,7 @@
 #include "config/fieldchecks.h"
 #include "config/settings.h"
 #include "engine/clocksetter.h"
-#include "engine/ntp/ntpport.h"
 #include "engine/runmessages.h"
-#include "engine/timesocket.h"
 #include "engine/trayview.h"
 #include "engine/updateengine.h"
 #include "log/activitylog.h"
@@ -25,11 +23,14 @@ constexpr qint64 WalkRepeatMs = 1000;
 
 UpdateEngine::UpdateEngine(const EngineParts& parts, QObject* parent)
     : QObject(parent), parts_(parts), timeZone_(parts.zone) {
-    connect(&parts_.socket, &TimeSocket::connected, this, &UpdateEngine::onConnected);
-    connect(&parts_.socket, &TimeSocket::dataArrived, this, &UpdateEngine::onDataArrived);
-    connect(&parts_.socket, &TimeSocket::connectionLost, this, &UpdateEngine::onConnectionLost);
-    connect(&parts_.ntpSocket, &TimeSocket::connected, this, &UpdateEngine::onConnected);
-    connect(&parts_.ntpSocket, &TimeSocket::dataArrived, this, &UpdateEngine::onNtpReply);
+    // Only the run's exchange is open, and a closed one emits nothing.
+    for (TimeExchange* exchange : parts_.exchanges) {
+        connect(exchange, &TimeExchange::ready, this, &UpdateEngine::onReady);
+        connect(exchange, &TimeExchange::sampleTaken, this, &UpdateEngine::onSampleTaken);
+        connect(exchange, &TimeExchange::queryAgain, this, &UpdateEngine::onQueryAgain);
+        connect(exchange, &TimeExchange::replyIgnored, this, &UpdateEngine::runStateChanged);
+        connect(exchange, &TimeExchange::gaveUp, this, &UpdateEngine::onGaveUp);
+    }
     connect(&parts_.clockSetter, &ClockSetter::finished, this, &UpdateEngine::clockSetAnswered);
 }
 
@@ -90,11 +91,11 @@ UpdateEngine::RunStart UpdateEngine::startRun() {
     parts_.tray.show(TrayView::Picture::Updating, QStringLiteral("Quorvel - Updating"));
     attempt_ = 0;
     parts_.log.add(QStringLiteral("Attempted to connect to ") + serverAddress() + u':');
-    const double port = leadingNumber(servers.addressPort());
-    ntp_ = speaksNtp(port);
-    if (ntp_ && shunningServers_.contains(serverAddress()))
+    if (shunningServers_.contains(serverAddress()))
         return RunStart::ShunnedByServer;
-    const bool requested = runSocket().connectTo(servers.addressHost(), port);
+    const double port = leadingNumber(servers.addressPort());
+    exchange_ = exchangeServing(parts_.exchanges, port);
+    const bool requested = exchange_ && exchange_->begin(servers.addressHost(), port);
     timeMarkMs_ = parts_.clock.monotonicMs();
     runState_ = RunState::Connecting;
     Q_EMIT runStateChanged();
@@ -113,7 +114,7 @@ void UpdateEngine::queryServer() {
     }
     parts_.log.add(QStringLiteral("Queried server for time - attempt %1:").arg(attempt_));
     // A failed send leaves the mark and the state as they were, so the next tick tries again.
-    if (!(ntp_ ? sendNtpQuery() : parts_.socket.send(QByteArray::number(attempt_))))
+    if (!exchange_->query(attempt_))
         return;
     timeMarkMs_ = parts_.clock.monotonicMs();
     runState_ = RunState::AwaitingReply;
@@ -149,8 +150,7 @@ bool UpdateEngine::handOver(const QString& reason) {
 void UpdateEngine::endUpdate(const QString& message) {
     runState_ = RunState::Idle;
     pendingWrapAt_.reset();
-    parts_.socket.close();
-    parts_.ntpSocket.close();
+    closeExchanges();
     if (message != RunMessage::LastUpdated)
         parts_.log.add(message + u'.');
     lastEndMessage_ = message;

@@ -1,7 +1,5 @@
 #include "platform/tcptimesocket.h"
 
-#include "common/leadingnumber.h"
-
 TcpTimeSocket::TcpTimeSocket(QObject* parent) : TimeSocket(parent) {
     // Bounded, so a server that floods us cannot grow our memory.
     socket_.setReadBufferSize(64 * 1024);
@@ -12,10 +10,10 @@ TcpTimeSocket::TcpTimeSocket(QObject* parent) : TimeSocket(parent) {
 
 bool TcpTimeSocket::connectTo(const QString& host, double port) {
     close();
-    const double wholePort = roundHalfEven(port);
-    if (host.isEmpty() || !(wholePort >= 1 && wholePort <= 65535))
+    const std::optional<quint16> wholePort = connectablePort(host, port);
+    if (!wholePort)
         return false;
-    socket_.connectToHost(host, quint16(wholePort));
+    socket_.connectToHost(host, *wholePort);
     return true;
 }
 

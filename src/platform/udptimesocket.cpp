@@ -3,8 +3,6 @@
 #include <QHostInfo>
 #include <QNetworkDatagram>
 
-#include "common/leadingnumber.h"
-
 UdpTimeSocket::UdpTimeSocket(QObject* parent) : TimeSocket(parent) {
     connect(&socket_, &QUdpSocket::readyRead, this, &UdpTimeSocket::takeDatagrams);
 }
@@ -15,10 +13,10 @@ UdpTimeSocket::~UdpTimeSocket() {
 
 bool UdpTimeSocket::connectTo(const QString& host, double port) {
     close();
-    const double wholePort = roundHalfEven(port);
-    if (host.isEmpty() || !(wholePort >= 1 && wholePort <= 65535))
+    const std::optional<quint16> wholePort = connectablePort(host, port);
+    if (!wholePort)
         return false;
-    port_ = quint16(wholePort);
+    port_ = *wholePort;
     // The answer comes from the event loop in either case, as a TCP connection's would.
     const quint64 lookup = ++lookups_;
     lookupId_ = QHostInfo::lookupHost(host, this, [this, lookup](const QHostInfo& info) {

@@ -17,9 +17,10 @@
 DesktopProgram::DesktopProgram(const DesktopParts& parts)
     : parts_(parts),
       log_(parts.clock, 0, parts.locale),  // the window's log box keeps the lines
+      exchanges_(parts.clock, log_, settings_),
       editor_(servers_, log_, serverListFilePath(parts.dataFolder)),
       engine_(std::make_unique<UpdateEngine>(EngineParts{parts.clock, parts.zone, parts.clockSetter,
-                                                         socket_, ntpSocket_, traMain_, log_,
+                                                         exchanges_.table(), traMain_, log_,
                                                          settings_, servers_, parts.locale})),
       ticker_(std::make_unique<Ticker>(*engine_, parts.clock, parts.clockWatch, parts.network)),
       window_(std::make_unique<MainWindow>()) {

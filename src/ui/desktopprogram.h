@@ -7,8 +7,7 @@
 
 #include "config/settings.h"
 #include "log/activitylog.h"
-#include "platform/tcptimesocket.h"
-#include "platform/udptimesocket.h"
+#include "platform/networkexchanges.h"
 #include "serverlist/servereditor.h"
 #include "serverlist/serverlist.h"
 #include "ui/programpictures.h"
@@ -72,11 +71,10 @@ private:
     void wireTray();
 
     DesktopParts parts_;
-    TcpTimeSocket socket_;
-    UdpTimeSocket ntpSocket_;
     TrayIcon traMain_;
     ActivityLog log_;
     Settings settings_;
+    NetworkExchanges exchanges_;
     ServerList servers_;
     ServerEditor editor_;
     std::unique_ptr<UpdateEngine> engine_;

@@ -4,17 +4,17 @@
 #include <QTest>
 
 #include "config/settings.h"
+#include "engine/lineexchange.h"
+#include "engine/ntp/ntpexchange.h"
 #include "engine/trayview.h"
 #include "engine/updateengine.h"
 #include "log/activitylog.h"
 #include "platform/systemzonesource.h"
-#include "platform/tcptimesocket.h"
-#include "platform/udptimesocket.h"
 #include "serverlist/serverlist.h"
 #include "support/fakeclock.h"
 #include "support/fixedzonesource.h"
+#include "support/memorytimesocket.h"
 #include "support/recordingclocksetter.h"
-#include "support/scriptedserver.h"
 
 // No suite here judges the tray: what it shows goes nowhere.
 struct SilentTray final : TrayView {
@@ -22,7 +22,8 @@ struct SilentTray final : TrayView {
 };
 
 // An engine on a clock the test moves (6 Dec 2026 12:00, 17:00 UTC), a zone five hours west of
-// UTC with daylight saving (or TZ='s), a recording clock setter (or the test's), real sockets.
+// UTC with daylight saving (or TZ='s), a recording clock setter (or the test's), and the real
+// exchanges on sockets in memory: the test plays the server.
 struct EngineFixture {
     enum class Zone { Fixed, System };
 
@@ -37,14 +38,23 @@ struct EngineFixture {
     RecordingClockSetter setter;
     const ZoneSource& engineZone;
     ClockSetter& engineSetter;
-    TcpTimeSocket socket;
-    UdpTimeSocket ntpSocket;
     SilentTray tray;
     ActivityLog log{clock, ActivityLog::DefaultKeptLines, QLocale::c()};
     Settings settings;
     ServerList servers;
-    UpdateEngine engine{{clock, engineZone, engineSetter, socket, ntpSocket, tray, log, settings,
-                         servers, QLocale::c()}};
+    MemoryTimeSocket lineSocket;
+    MemoryTimeSocket ntpSocket;
+    LineExchange line{{lineSocket, clock, log, settings}};
+    NtpExchange ntp{{ntpSocket, clock, log, settings}};
+    UpdateEngine engine{{clock,
+                         engineZone,
+                         engineSetter,
+                         {&ntp, &line},
+                         tray,
+                         log,
+                         settings,
+                         servers,
+                         QLocale::c()}};
 
     // The logged messages, without time stamps and line ends.
     QStringList messages() const {
@@ -63,10 +73,12 @@ struct EngineFixture {
         clock.advance(ms);
         engine.tick();
     }
-    // Starts a run on the server and waits until its first query has gone out.
-    [[nodiscard]] bool queryServer(ScriptedServer& server) {
-        useServers({{QStringLiteral("127.0.0.1"), server.portText()}});
+    // Starts a run on a line server that takes the connection; true when query 1 went out.
+    [[nodiscard]] bool queryServer(const QString& port = QStringLiteral("1610")) {
+        const qsizetype sentBefore = lineSocket.sent.size();
+        useServers({{QStringLiteral("127.0.0.1"), port}});
         engine.requestUpdate();
-        return QTest::qWaitFor([&] { return !server.queries.isEmpty(); }, 5000);
+        lineSocket.accept();
+        return lineSocket.sent.mid(sentBefore) == QList<QByteArray>{"1"};
     }
 };

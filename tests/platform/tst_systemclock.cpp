@@ -92,9 +92,8 @@ private Q_SLOTS:
         const qint64 callsBefore = QFileInfo(dir_.filePath("calls")).size();
         const std::unique_ptr<ClockSetter> setter = systemSetter(EPERM);
         EngineFixture f(EngineFixture::Zone::Fixed, setter.get());
-        ScriptedServer server(
-            [](QTcpSocket& client, const QByteArray&) { client.write("1:06Dec26170005"); });
-        QVERIFY(f.queryServer(server));
+        QVERIFY(f.queryServer());
+        f.lineSocket.deliver("1:06Dec26170005");
         QTRY_COMPARE(f.engine.runState(), UpdateEngine::RunState::SettingClock);
         const QStringList logged = f.messages();
         for (int second = 0; second <= 120; ++second)
@@ -103,7 +102,8 @@ private Q_SLOTS:
         QCOMPARE(f.engine.runState(), UpdateEngine::RunState::SettingClock);
 
         f.engine.cancelUpdate();
-        f.engine.requestUpdate();
+        QVERIFY(f.queryServer());
+        f.lineSocket.deliver("1:06Dec26170005");
         QVERIFY(
             f.waitForMessage("*System clock could not be set to 6 Dec 2026 12:00:05 - an "
                              "earlier request is still waiting for authorisation.*"));

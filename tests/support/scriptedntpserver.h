@@ -30,6 +30,8 @@ public:
 
     // Sends to whoever sent the latest request.
     void send(const QByteArray& datagram);
+    // The port the latest request came from.
+    quint16 clientPort() const { return clientPort_; }
 
     // The datagram a server sends for the answer to a request, echoing its transmit timestamp.
     static QByteArray answer(const QByteArray& request, const Answer& fields);

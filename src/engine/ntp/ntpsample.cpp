@@ -1,6 +1,6 @@
 #include "engine/ntp/ntpsample.h"
 
-#include "engine/ntp/roundedquotient.h"
+#include "engine/roundedquotient.h"
 
 NtpSample ntpSample(qint64 sentUnixNs, NtpTimestamp serverReceived, NtpTimestamp serverSent,
                     qint64 receivedUnixNs) {

@@ -1,6 +1,6 @@
-#include "engine/ntp/ntpshown.h"
+#include "engine/offsettext.h"
 
-#include "engine/ntp/roundedquotient.h"
+#include "engine/roundedquotient.h"
 
 namespace {
 constexpr qint64 NsPerMs = 1000000;

@@ -1,18 +1,15 @@
-// The conversation with an NTP server (a row on port 123): the request of each attempt, and the
-// judgement of a reply. The walk, the attempts and the waits are the line protocol's own.
+#include "engine/ntp/ntpexchange.h"
+
 #include <QRandomGenerator>
 
 #include "common/clock.h"
-#include "common/leadingnumber.h"
-#include "config/settings.h"
 #include "engine/ntp/ntppacket.h"
+#include "engine/ntp/ntpport.h"
 #include "engine/ntp/ntpsample.h"
-#include "engine/ntp/ntpshown.h"
+#include "engine/offsettext.h"
 #include "engine/runmessages.h"
 #include "engine/timesocket.h"
-#include "engine/updateengine.h"
 #include "log/activitylog.h"
-#include "serverlist/serverlist.h"
 
 namespace {
 // Kiss-o'-death codes that ask the client to stop asking.
@@ -28,40 +25,54 @@ bool isNonsense(const NtpReply& reply, const NtpSample& sample) {
 }
 }  // namespace
 
-// A fresh random transmit timestamp for each attempt, so only the latest request's reply counts.
-bool UpdateEngine::sendNtpQuery() {
-    const quint64 bits = QRandomGenerator::system()->generate64();
-    const Clock& clock = parts_.clock;
-    ntpQuery_ = {bits, clock.utcNowNs(), clock.monotonicNs()};
-    return parts_.ntpSocket.send(ntpRequest(bits));
+NtpExchange::NtpExchange(const Parts& parts, QObject* parent)
+    : SocketExchange(parts, QStringLiteral("NTP server found after %1 milliseconds."), parent) {
+    connect(&parts_.socket, &TimeSocket::dataArrived, this, &NtpExchange::onDatagram);
 }
 
-void UpdateEngine::onNtpReply(const QByteArray& datagram) {
+bool NtpExchange::servesPort(double port) const {
+    return speaksNtp(port);
+}
+
+bool NtpExchange::query(int attempt) {
+    attempt_ = attempt;
+    const quint64 bits = QRandomGenerator::system()->generate64();
+    const Clock& clock = parts_.clock;
+    request_ = {bits, clock.utcNowNs(), clock.monotonicNs()};
+    const bool sent = send(ntpRequest(bits));
+    awaiting_ = awaiting_ || sent;
+    return sent;
+}
+
+void NtpExchange::close() {
+    awaiting_ = false;
+    SocketExchange::close();
+}
+
+void NtpExchange::onDatagram(const QByteArray& datagram) {
     // T4 first: anything done before it would count as time on the network. It is T1 moved on
     // by the monotonic clock, so a step of the realtime clock meanwhile does not distort it.
     const qint64 receivedMonotonicNs = parts_.clock.monotonicNs();
-    if (!ntp_ || runState_ != RunState::AwaitingReply)
+    if (!awaiting_)
         return;
-    const NtpReply reply = readNtpReply(datagram, ntpQuery_.transmitBits);
+    const NtpReply reply = readNtpReply(datagram, request_.transmitBits);
     if (reply.kind == NtpReplyKind::Dropped)
         return;
     const qint64 receivedUnixNs =
-        ntpQuery_.sentUnixNs + (receivedMonotonicNs - ntpQuery_.sentMonotonicNs);
-    const NtpSample sample =
-        ntpSample(ntpQuery_.sentUnixNs, reply.received, reply.sent, receivedUnixNs);
-    judgeNtpReply(reply, sample);
-    Q_EMIT runStateChanged();
+        request_.sentUnixNs + (receivedMonotonicNs - request_.sentMonotonicNs);
+    judge(reply, ntpSample(request_.sentUnixNs, reply.received, reply.sent, receivedUnixNs));
 }
 
 // A refusal or an unsynchronised server is judged before the numbers: a kiss with zero
 // timestamps is still a kiss.
-void UpdateEngine::judgeNtpReply(const NtpReply& reply, const NtpSample& sample) {
+void NtpExchange::judge(const NtpReply& reply, const NtpSample& sample) {
     ActivityLog& log = parts_.log;
-    const QString received = QStringLiteral("Received NTP reply after %1 milliseconds: ")
-                                 .arg(parts_.clock.monotonicMs() - timeMarkMs_);
+    const QString received =
+        QStringLiteral("Received NTP reply after %1 milliseconds: ").arg(msSinceQuery());
     if (reply.kind == NtpReplyKind::Usable && isNonsense(reply, sample)) {
         // As for an erroneous line reply, the run waits on for another reply to this request.
         log.add(received + QStringLiteral("packet was erroneous."));
+        Q_EMIT replyIgnored();
         return;
     }
     const qint64 roundTripMs = roundedMilliseconds(sample.roundTripNs);
@@ -72,23 +83,27 @@ void UpdateEngine::judgeNtpReply(const NtpReply& reply, const NtpSample& sample)
         case NtpReplyKind::KissOfDeath:
             log.add(QStringLiteral("Server refused the query (%1).")
                         .arg(QString::fromLatin1(reply.referenceId)));
-            if (asksToStop(reply.referenceId))
-                shunningServers_.insert(serverAddress());
-            tryNextServer(RunMessage::ServerRefused);
+            Q_EMIT gaveUp(RunMessage::ServerRefused,
+                          asksToStop(reply.referenceId) ? Shun::ForTheWalk : Shun::No);
             return;
         case NtpReplyKind::NotSynchronised:
             log.add(QStringLiteral("Server is not synchronised."));
-            tryNextServer(RunMessage::NotSynchronised);
+            Q_EMIT gaveUp(RunMessage::NotSynchronised, Shun::No);
             return;
         case NtpReplyKind::Usable:
         case NtpReplyKind::Dropped:
             break;
     }
-    if (double(roundTripMs) < leadingNumber(parts_.settings.maxReplyDelayText)) {
-        log.add(QStringLiteral("Packet was reply to attempt %1 - packet accepted:").arg(attempt_));
-        correctClockBy(sample.offsetNs);
-    } else {
+    if (!inTime(roundTripMs)) {
         log.add(QStringLiteral("Packet was too late - packet rejected."));
-        queryServer();
+        Q_EMIT queryAgain();
+        return;
     }
+    log.add(QStringLiteral("Packet was reply to attempt %1 - packet accepted:").arg(attempt_));
+    TimeSample taken;
+    taken.server = server();
+    taken.offsetNs = sample.offsetNs;
+    taken.roundTripNs = sample.roundTripNs;
+    taken.stratum = reply.stratum;
+    Q_EMIT sampleTaken(taken);
 }

@@ -1,11 +1,10 @@
-// Setting the clock from an accepted NTP reply: the present instant moved on by the offset, to
-// the microsecond. NTP time is UTC, so the daylight-saving option plays no part.
+// Setting the clock by a measured offset: the present instant moved on by it, to the microsecond.
+// The offset is between two UTC clocks, so the daylight-saving option plays no part.
 #include "common/clock.h"
 #include "common/walltime.h"
 #include "engine/clocksetter.h"
-#include "engine/ntp/ntpshown.h"
-#include "engine/ntp/roundedquotient.h"
-#include "engine/timesocket.h"
+#include "engine/offsettext.h"
+#include "engine/roundedquotient.h"
 #include "engine/updateengine.h"
 #include "log/activitylog.h"
 #include "timezone/zonesource.h"
@@ -15,7 +14,7 @@ constexpr qint64 NsPerMs = 1000000;
 constexpr qint64 NsPerUs = 1000;
 }  // namespace
 
-void UpdateEngine::correctClockBy(qint64 offsetNs) {
+void UpdateEngine::correctByOffset(qint64 offsetNs) {
     const Clock& clock = parts_.clock;
     const qint64 instantNs = clock.utcNowNs() + offsetNs;
     const QDateTime presentLocal = clock.localNow();
@@ -28,14 +27,13 @@ void UpdateEngine::correctClockBy(qint64 offsetNs) {
                                    ? toWallTime(instant).addSecs(-qint64(*zoneOffset) * 60)
                                    : presentLocal.addMSecs(roundedQuotient(offsetNs, NsPerMs));
     const ClockSetting setting{wholeSecond(presentLocal), wholeSecond(newLocal), offsetNs};
-    // The conversation is over: no later datagram may disturb the setting of the clock.
-    parts_.ntpSocket.close();
     setClock(setting,
              {instant, roundedQuotient(offsetNs, NsPerUs), int(instantUs - instantMs * 1000)});
 }
 
-void UpdateEngine::logNtpCorrection(const ClockSetting& setting) {
+void UpdateEngine::logOffsetCorrection(const ClockSetting& setting) {
     parts_.log.add(QStringLiteral("*System clock %1 from %2 to %3 - a correction of %4 seconds.*")
                        .arg(correctionVerb(), timeText(setting.oldLocal),
-                            timeText(setting.newLocal), shownOffsetSeconds(*setting.ntpOffsetNs)));
+                            timeText(setting.newLocal),
+                            shownOffsetSeconds(*setting.measuredOffsetNs)));
 }

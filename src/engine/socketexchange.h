@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include "engine/timeexchange.h"
+
+class ActivityLog;
+class Clock;
+class TimeSocket;
+struct Settings;
+
+// What every exchange over one TimeSocket shares: the connect phase, timed from its request and
+// logged with the exchange's own line when it ends, and the time of the latest query.
+class SocketExchange : public TimeExchange {
+    Q_OBJECT
+public:
+    // The parts each exchange is built with.
+    struct Parts {
+        TimeSocket& socket;
+        const Clock& clock;
+        ActivityLog& log;
+        const Settings& settings;  // MaxPing, as its field holds it
+    };
+
+    bool begin(const QString& host, double port) override;
+    void close() override;
+
+protected:
+    // readyLine: the line of a connect phase that ended, with %1 for its milliseconds.
+    SocketExchange(const Parts& parts, QString readyLine, QObject* parent);
+
+    // Sends a query; from when it went out the reply's delay counts.
+    bool send(const QByteArray& query);
+    qint64 msSinceQuery() const;
+    // A reply delay, or round trip, below MaxPing.
+    bool inTime(qint64 ms) const;
+    // host:port as asked.
+    const QString& server() const { return server_; }
+
+    Parts parts_;
+
+private:
+    void onConnected();
+
+    QString readyLine_;
+    QString server_;
+    bool connecting_ = false;
+    qint64 markMs_ = 0;  // monotonic milliseconds of the connect request or the latest query
+};
