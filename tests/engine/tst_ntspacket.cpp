@@ -14,6 +14,7 @@ private Q_SLOTS:
     void requestCarriesOneCookieAndRefills_data();
     void requestCarriesOneCookieAndRefills();
     void requestNeedsACookie();
+    void keysHoldEightCookiesForADay();
     void readsReply_data();
     void readsReply();
 };
@@ -118,6 +119,17 @@ void NtsPacketTest::requestCarriesOneCookieAndRefills() {
 void NtsPacketTest::requestNeedsACookie() {
     NtsKeys keys = keysWith(0);
     QVERIFY(ntsRequest(keys, Transmit, UniqueId, Nonce).isEmpty());
+}
+
+void NtsPacketTest::keysHoldEightCookiesForADay() {
+    NtsKeys keys = keysWith(6);
+    keys.addCookies({"a", "b", "c"});
+    QCOMPARE(keys.cookies.size(), 8);
+    QCOMPARE(keys.cookies.last(), QByteArray("b"));
+    QCOMPARE(keys.takeCookie(), QByteArray(100, '0'));
+    keys.obtainedMs = 1000;
+    QVERIFY(!keys.expired(1000 + 24 * 3600 * 1000 - 1));
+    QVERIFY(keys.expired(1000 + 24 * 3600 * 1000));
 }
 
 void NtsPacketTest::readsReply_data() {

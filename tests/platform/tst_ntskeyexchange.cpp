@@ -23,8 +23,8 @@ private Q_SLOTS:
     void replyAuthenticatesAndRefills_data();
     void replyAuthenticatesAndRefills();
     void unknownCookieGetsNak();
-    void untrustedCertificate();
-    void certificateForAnotherName();
+    void refusesCertificate_data();
+    void refusesCertificate();
     void silentServerNeverBlocks();
 
 private:
@@ -128,21 +128,34 @@ void NtsKeyExchangeTest::unknownCookieGetsNak() {
              NtsReplyKind::Dropped);
 }
 
-void NtsKeyExchangeTest::untrustedCertificate() {
-    QTemporaryFile nothingTrusted;
-    QVERIFY(nothingTrusted.open());
-    qputenv("SSL_CERT_FILE", nothingTrusted.fileName().toLocal8Bit());
-    QCOMPARE(exchange(server_.keyExchangePort()).failure,
-             QStringLiteral("certificate not trusted"));
+void NtsKeyExchangeTest::refusesCertificate_data() {
+    QTest::addColumn<QString>("altName");
+    QTest::addColumn<int>("validFromDays");
+    QTest::addColumn<bool>("trusted");
+    QTest::addColumn<QString>("failure");
+    const QString time =
+        QStringLiteral("certificate not valid at this computer's time (the clock may be far off)");
+    QTest::newRow("not trusted") << "IP:127.0.0.1" << 0 << false << "certificate not trusted";
+    QTest::newRow("for another name")
+        << "DNS:ntp.example" << 0 << true << "certificate does not match 127.0.0.1";
+    QTest::newRow("for another address")
+        << "IP:127.0.0.2" << 0 << true << "certificate does not match 127.0.0.1";
+    QTest::newRow("not yet valid") << "IP:127.0.0.1" << 30 << true << time;
+    QTest::newRow("expired") << "IP:127.0.0.1" << -30 << true << time;
 }
 
-void NtsKeyExchangeTest::certificateForAnotherName() {
-    ChronyNtsServer named;
-    const QString failure = named.start(QStringLiteral("DNS:ntp.example"));
+void NtsKeyExchangeTest::refusesCertificate() {
+    QFETCH(QString, altName);
+    QFETCH(int, validFromDays);
+    QFETCH(bool, trusted);
+    ChronyNtsServer server;
+    const QString failure = server.start(altName, validFromDays);
     QVERIFY2(failure.isEmpty(), qPrintable(failure));
-    qputenv("SSL_CERT_FILE", named.certificateFile().toLocal8Bit());
-    QCOMPARE(exchange(named.keyExchangePort()).failure,
-             QStringLiteral("certificate does not match 127.0.0.1"));
+    QTemporaryFile nothingTrusted;
+    QVERIFY(nothingTrusted.open());
+    qputenv("SSL_CERT_FILE",
+            (trusted ? server.certificateFile() : nothingTrusted.fileName()).toLocal8Bit());
+    QTEST(exchange(server.keyExchangePort()).failure, "failure");
 }
 
 // A server that accepts and never answers: start() returns at once, the handshake's first

@@ -1,6 +1,11 @@
 #include "support/chronyntsserver.h"
 
+#include <openssl/pem.h>
+#include <openssl/x509v3.h>
 #include <unistd.h>
+
+#include <cstdio>
+#include <memory>
 
 #include <QDeadlineTimer>
 #include <QFile>
@@ -30,25 +35,48 @@ ChronyNtsServer::~ChronyNtsServer() {
     process_.waitForFinished(5000);
 }
 
-QString ChronyNtsServer::makeCertificate(const QString& altName) {
-    QProcess openssl;
-    openssl.setProcessChannelMode(QProcess::MergedChannels);
-    openssl.start(QStringLiteral("openssl"),
-                  {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
-                   "-nodes", "-days", "2", "-subj", "/CN=" + altName.section(u':', 1), "-addext",
-                   "subjectAltName=" + altName, "-keyout", dir_.filePath("key.pem"), "-out",
-                   certificateFile()});
-    if (!openssl.waitForFinished(10000) || openssl.exitCode() != 0)
-        return QStringLiteral("openssl req failed: ") + QString::fromLocal8Bit(openssl.readAll());
-    return {};
+// A self-signed P-256 certificate valid for two days from validFromDays days from now, and its
+// key, as PEM files in the folder.
+QString ChronyNtsServer::makeCertificate(const QString& altName, int validFromDays) {
+    const std::unique_ptr<EVP_PKEY, void (*)(EVP_PKEY*)> key(EVP_EC_gen("P-256"), EVP_PKEY_free);
+    const std::unique_ptr<X509, void (*)(X509*)> certificate(X509_new(), X509_free);
+    const QByteArray name = altName.section(u':', 1).toLatin1();
+    const QByteArray alternative = altName.toLatin1();
+    X509_EXTENSION* extension =
+        X509V3_EXT_conf_nid(nullptr, nullptr, NID_subject_alt_name, alternative.constData());
+    const long day = 24 * 3600;
+    X509_NAME* subject = X509_get_subject_name(certificate.get());
+    const bool made =
+        key && extension && X509_set_version(certificate.get(), X509_VERSION_3) == 1 &&
+        ASN1_INTEGER_set(X509_get_serialNumber(certificate.get()), 1) == 1 &&
+        X509_gmtime_adj(X509_getm_notBefore(certificate.get()), validFromDays * day) &&
+        X509_gmtime_adj(X509_getm_notAfter(certificate.get()), (validFromDays + 2) * day) &&
+        X509_NAME_add_entry_by_txt(subject, "CN", MBSTRING_ASC,
+                                   reinterpret_cast<const unsigned char*>(name.constData()), -1, -1,
+                                   0) == 1 &&
+        X509_set_issuer_name(certificate.get(), subject) == 1 &&
+        X509_set_pubkey(certificate.get(), key.get()) == 1 &&
+        X509_add_ext(certificate.get(), extension, -1) == 1 &&
+        X509_sign(certificate.get(), key.get(), EVP_sha256()) > 0;
+    X509_EXTENSION_free(extension);
+    FILE* keyFile = made ? std::fopen(qPrintable(dir_.filePath("key.pem")), "w") : nullptr;
+    FILE* certificateFile_ = keyFile ? std::fopen(qPrintable(certificateFile()), "w") : nullptr;
+    const bool written =
+        certificateFile_ &&
+        PEM_write_PrivateKey(keyFile, key.get(), nullptr, nullptr, 0, nullptr, nullptr) == 1 &&
+        PEM_write_X509(certificateFile_, certificate.get()) == 1;
+    for (FILE* file : {keyFile, certificateFile_})
+        if (file)
+            std::fclose(file);
+    return written ? QString() : QStringLiteral("cannot make a certificate for ") + altName;
 }
 
-QString ChronyNtsServer::start(const QString& altName) {
+QString ChronyNtsServer::start(const QString& altName, int validFromDays) {
     keyExchangePort_ = freeTcpPort();
     ntpPort_ = freeUdpPort();
     if (!dir_.isValid() || keyExchangePort_ == 0 || ntpPort_ == 0)
         return QStringLiteral("no temporary folder or free port");
-    if (const QString failure = makeCertificate(altName); !failure.isEmpty())
+    if (const QString failure = makeCertificate(altName, validFromDays); !failure.isEmpty())
         return failure;
     const QString path = dir_.filePath(QStringLiteral("chrony.conf"));
     QFile file(path);

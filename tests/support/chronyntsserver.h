@@ -17,9 +17,9 @@ public:
     ChronyNtsServer& operator=(const ChronyNtsServer&) = delete;
 
     // Makes a self-signed certificate whose subject alternative name is altName ("IP:..." or
-    // "DNS:..."), starts chronyd with it and waits until its key exchange accepts connections.
-    // Empty when it does; else why not.
-    QString start(const QString& altName = QStringLiteral("IP:127.0.0.1"));
+    // "DNS:..."), valid for two days from validFromDays days from now, starts chronyd with it
+    // and waits until its key exchange accepts connections. Empty when it does; else why not.
+    QString start(const QString& altName = QStringLiteral("IP:127.0.0.1"), int validFromDays = 0);
 
     // The certificate, for SSL_CERT_FILE.
     QString certificateFile() const { return dir_.filePath(QStringLiteral("cert.pem")); }
@@ -27,7 +27,7 @@ public:
     quint16 ntpPort() const { return ntpPort_; }
 
 private:
-    QString makeCertificate(const QString& altName);
+    QString makeCertificate(const QString& altName, int validFromDays);
 
     QTemporaryDir dir_;
     QProcess process_;
