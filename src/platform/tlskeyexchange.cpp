@@ -69,14 +69,16 @@ void TlsKeyExchange::beginTls() {
     ssl_.reset(SSL_new(context_.get()));
     BIO* in = BIO_new(BIO_s_mem());
     BIO* out = BIO_new(BIO_s_mem());
-    if (ssl_ && in && out)
-        SSL_set_bio(ssl_.get(), in, out);  // the connection owns them from here
-    else
-        BIO_free(in), BIO_free(out);
+    if (!ssl_ || !in || !out) {
+        BIO_free(in);
+        BIO_free(out);
+        return fail(QStringLiteral("TLS handshake failed"));
+    }
+    SSL_set_bio(ssl_.get(), in, out);  // the connection owns them from here
     const QByteArray host = host_.toUtf8();
     const bool isAddress = !QHostAddress(host_).isNull();
-    X509_VERIFY_PARAM* check = ssl_ ? SSL_get0_param(ssl_.get()) : nullptr;
-    if (!check || !in || !out || SSL_set_alpn_protos(ssl_.get(), Alpn, sizeof Alpn - 1) != 0 ||
+    X509_VERIFY_PARAM* check = SSL_get0_param(ssl_.get());
+    if (SSL_set_alpn_protos(ssl_.get(), Alpn, sizeof Alpn - 1) != 0 ||
         (isAddress ? X509_VERIFY_PARAM_set1_ip_asc(check, host.constData()) != 1
                    : X509_VERIFY_PARAM_set1_host(check, host.constData(), host.size()) != 1 ||
                          SSL_set_tlsext_host_name(ssl_.get(), host.constData()) != 1))
