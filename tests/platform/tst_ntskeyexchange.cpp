@@ -1,4 +1,5 @@
 #include <QNetworkDatagram>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -25,6 +26,8 @@ private Q_SLOTS:
     void unknownCookieGetsNak();
     void refusesCertificate_data();
     void refusesCertificate();
+    void refusesOtherTls_data();
+    void refusesOtherTls();
     void silentServerNeverBlocks();
 
 private:
@@ -156,6 +159,38 @@ void NtsKeyExchangeTest::refusesCertificate() {
     qputenv("SSL_CERT_FILE",
             (trusted ? server.certificateFile() : nothingTrusted.fileName()).toLocal8Bit());
     QTEST(exchange(server.keyExchangePort()).failure, "failure");
+}
+
+// OpenSSL's test server with our certificate, but without TLS 1.3 or without ALPN "ntske/1".
+void NtsKeyExchangeTest::refusesOtherTls_data() {
+    QTest::addColumn<QStringList>("options");
+    QTest::newRow("TLS 1.2 only") << QStringList{"-tls1_2", "-alpn", "ntske/1"};
+    QTest::newRow("no ALPN") << QStringList{"-tls1_3"};
+}
+
+void NtsKeyExchangeTest::refusesOtherTls() {
+    QFETCH(QStringList, options);
+    quint16 port = 0;
+    {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        port = probe.serverPort();
+    }
+    QProcess tlsServer;
+    tlsServer.start("openssl", QStringList{"s_server", "-quiet", "-accept",
+                                           "127.0.0.1:" + QString::number(port), "-cert",
+                                           server_.certificateFile(), "-key", server_.keyFile()} +
+                                   options);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            QTcpSocket probe;
+            probe.connectToHost(QHostAddress::LocalHost, port);
+            return probe.waitForConnected(200);
+        }(),
+        10000);
+    QCOMPARE(exchange(port).failure, QStringLiteral("TLS handshake failed"));
+    tlsServer.kill();
+    tlsServer.waitForFinished();
 }
 
 // A server that accepts and never answers: start() returns at once, the handshake's first

@@ -59,13 +59,13 @@ QString ChronyNtsServer::makeCertificate(const QString& altName, int validFromDa
         X509_add_ext(certificate.get(), extension, -1) == 1 &&
         X509_sign(certificate.get(), key.get(), EVP_sha256()) > 0;
     X509_EXTENSION_free(extension);
-    FILE* keyFile = made ? std::fopen(qPrintable(dir_.filePath("key.pem")), "w") : nullptr;
-    FILE* certificateFile_ = keyFile ? std::fopen(qPrintable(certificateFile()), "w") : nullptr;
+    FILE* keyOut = made ? std::fopen(qPrintable(keyFile()), "w") : nullptr;
+    FILE* certificateOut = keyOut ? std::fopen(qPrintable(certificateFile()), "w") : nullptr;
     const bool written =
-        certificateFile_ &&
-        PEM_write_PrivateKey(keyFile, key.get(), nullptr, nullptr, 0, nullptr, nullptr) == 1 &&
-        PEM_write_X509(certificateFile_, certificate.get()) == 1;
-    for (FILE* file : {keyFile, certificateFile_})
+        certificateOut &&
+        PEM_write_PrivateKey(keyOut, key.get(), nullptr, nullptr, 0, nullptr, nullptr) == 1 &&
+        PEM_write_X509(certificateOut, certificate.get()) == 1;
+    for (FILE* file : {keyOut, certificateOut})
         if (file)
             std::fclose(file);
     return written ? QString() : QStringLiteral("cannot make a certificate for ") + altName;

@@ -23,6 +23,7 @@ public:
 
     // The certificate, for SSL_CERT_FILE.
     QString certificateFile() const { return dir_.filePath(QStringLiteral("cert.pem")); }
+    QString keyFile() const { return dir_.filePath(QStringLiteral("key.pem")); }
     quint16 keyExchangePort() const { return keyExchangePort_; }
     quint16 ntpPort() const { return ntpPort_; }
 
