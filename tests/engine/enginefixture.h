@@ -4,7 +4,6 @@
 #include <QTest>
 
 #include "config/settings.h"
-#include "engine/trayview.h"
 #include "engine/updateengine.h"
 #include "log/activitylog.h"
 #include "platform/systemzonesource.h"
@@ -15,11 +14,6 @@
 #include "support/fixedzonesource.h"
 #include "support/recordingclocksetter.h"
 #include "support/scriptedserver.h"
-
-// No suite here judges the tray: what it shows goes nowhere.
-struct SilentTray final : TrayView {
-    void show(Picture, const QString&) override {}
-};
 
 // An engine on a clock the test moves (6 Dec 2026 12:00, 17:00 UTC), a zone five hours west of
 // UTC with daylight saving (or TZ='s), a recording clock setter (or the test's), real sockets.
@@ -39,12 +33,11 @@ struct EngineFixture {
     ClockSetter& engineSetter;
     TcpTimeSocket socket;
     UdpTimeSocket ntpSocket;
-    SilentTray tray;
     ActivityLog log{clock, ActivityLog::DefaultKeptLines, QLocale::c()};
     Settings settings;
     ServerList servers;
-    UpdateEngine engine{{clock, engineZone, engineSetter, socket, ntpSocket, tray, log, settings,
-                         servers, QLocale::c()}};
+    UpdateEngine engine{
+        {clock, engineZone, engineSetter, socket, ntpSocket, log, settings, servers, QLocale::c()}};
 
     // The logged messages, without time stamps and line ends.
     QStringList messages() const {

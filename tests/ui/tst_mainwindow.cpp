@@ -112,7 +112,8 @@ private Q_SLOTS:
         auto* list = control<QListView>("lstServers");
         const QPoint row = list->visualRect(list->model()->index(1, 0)).center();
         for (int click = 0; click < 2; ++click) {
-            program_->servers().setAddress(QStringLiteral("elsewhere"), QStringLiteral("1"));
+            program_->session().servers().setAddress(QStringLiteral("elsewhere"),
+                                                     QStringLiteral("1"));
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row);
             QCOMPARE(control<QLineEdit>("txtIP")->text(), QStringLiteral("127.0.0.1"));
             QCOMPARE(control<QLineEdit>("txtPort")->text(), second_.portText());
@@ -144,8 +145,8 @@ private Q_SLOTS:
         } else {
             add->animateClick();
         }
-        QTRY_COMPARE(program_->servers().count(), 3);
-        QCOMPARE(program_->servers().entry(2), (ServerEntry{"example.org", "123"}));
+        QTRY_COMPARE(program_->session().servers().count(), 3);
+        QCOMPARE(program_->session().servers().entry(2), (ServerEntry{"example.org", "123"}));
     }
 
     static QWidget* trayIconWidget() {
