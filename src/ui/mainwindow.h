@@ -30,6 +30,11 @@ public:
     };
     enum class Field { UpdatePeriod, ConnectWait, MaxReplyDelay, ReplyWait, Attempts, Host, Port };
 
+    // The setting an option or a number field stands for; null for the address fields, which
+    // are the server list's.
+    static int Settings::*settingOf(Option option);
+    static QString Settings::*settingOf(Field field);
+
     // The list view shows the rows of this list.
     explicit MainWindow(const ServerList& servers, QWidget* parent = nullptr);
 

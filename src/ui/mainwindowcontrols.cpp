@@ -7,13 +7,13 @@
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QSignalBlocker>
+#include <algorithm>
 #include <array>
 #include <utility>
 
 #include "config/settings.h"
 #include "log/activitylog.h"
 #include "ui/mainwindow.h"
-#include "ui/optionsettings.h"
 #include "ui/serverrowsmodel.h"
 
 namespace {
@@ -23,43 +23,44 @@ using Field = MainWindow::Field;
 struct OptionControl {
     Option option;
     QCheckBox* MainWidgets::*box;
+    int Settings::*state;
 };
 
 const std::array<OptionControl, 7> OptionControls{{
-    {Option::MinimizeOnLaunch, &MainWidgets::chkMinimizeOnLoad},
-    {Option::UpdateOnLaunch, &MainWidgets::chkUpdateOnLoad},
-    {Option::CloseAfterUpdate, &MainWidgets::chkCloseAfterUpdate},
-    {Option::Scheduled, &MainWidgets::chkSchedule},
-    {Option::LoopList, &MainWidgets::chkLoop},
-    {Option::DaylightSaving, &MainWidgets::chkDaylightSavings},
-    {Option::LaunchAtLogin, &MainWidgets::chkLoadOnStartUp},
+    {Option::MinimizeOnLaunch, &MainWidgets::chkMinimizeOnLoad, &Settings::minimizeOnLaunch},
+    {Option::UpdateOnLaunch, &MainWidgets::chkUpdateOnLoad, &Settings::updateOnLaunch},
+    {Option::CloseAfterUpdate, &MainWidgets::chkCloseAfterUpdate, &Settings::closeAfterUpdate},
+    {Option::Scheduled, &MainWidgets::chkSchedule, &Settings::scheduled},
+    {Option::LoopList, &MainWidgets::chkLoop, &Settings::loopList},
+    {Option::DaylightSaving, &MainWidgets::chkDaylightSavings, &Settings::daylightSaving},
+    {Option::LaunchAtLogin, &MainWidgets::chkLoadOnStartUp, &Settings::launchAtLogin},
 }};
 
 // In the order of MainWindow::Field.
 struct FieldControl {
     Field field;
     QLineEdit* MainWidgets::*edit;
+    QString Settings::*text;  // null for the address fields
 };
 
 const std::array<FieldControl, 7> FieldControls{{
-    {Field::UpdatePeriod, &MainWidgets::txtTimes},
-    {Field::ConnectWait, &MainWidgets::txtTimeout},
-    {Field::MaxReplyDelay, &MainWidgets::txtMaxPing},
-    {Field::ReplyWait, &MainWidgets::txtForgetPing},
-    {Field::Attempts, &MainWidgets::txtAttempts},
-    {Field::Host, &MainWidgets::txtIP},
-    {Field::Port, &MainWidgets::txtPort},
+    {Field::UpdatePeriod, &MainWidgets::txtTimes, &Settings::updatePeriodText},
+    {Field::ConnectWait, &MainWidgets::txtTimeout, &Settings::connectWaitText},
+    {Field::MaxReplyDelay, &MainWidgets::txtMaxPing, &Settings::maxReplyDelayText},
+    {Field::ReplyWait, &MainWidgets::txtForgetPing, &Settings::replyWaitText},
+    {Field::Attempts, &MainWidgets::txtAttempts, &Settings::attemptsText},
+    {Field::Host, &MainWidgets::txtIP, nullptr},
+    {Field::Port, &MainWidgets::txtPort, nullptr},
 }};
 
-QCheckBox* boxOf(const MainWidgets& w, Option option) {
-    for (const OptionControl& control : OptionControls)
-        if (control.option == option)
-            return w.*control.box;
-    return nullptr;
+const OptionControl& controlOf(Option option) {
+    return *std::find_if(
+        OptionControls.begin(), OptionControls.end(),
+        [option](const OptionControl& control) { return control.option == option; });
 }
 
-QLineEdit* editOf(const MainWidgets& w, Field field) {
-    return w.*FieldControls.at(std::size_t(field)).edit;
+const FieldControl& controlOf(Field field) {
+    return FieldControls.at(std::size_t(field));
 }
 
 void showText(QLineEdit* edit, const QString& text) {
@@ -67,6 +68,14 @@ void showText(QLineEdit* edit, const QString& text) {
         edit->setText(text);
 }
 }  // namespace
+
+int Settings::*MainWindow::settingOf(Option option) {
+    return controlOf(option).state;
+}
+
+QString Settings::*MainWindow::settingOf(Field field) {
+    return controlOf(field).text;
+}
 
 void MainWindow::wireControls() {
     for (const OptionControl& control : OptionControls) {
@@ -85,7 +94,7 @@ void MainWindow::wireControls() {
         const auto edited = [this, field = control.field](const QString& text) {
             Q_EMIT fieldEdited(field, text);
         };
-        if (settingOf(control.field))
+        if (control.text)
             connect(edit, &QLineEdit::textChanged, this, edited);
         else
             connect(edit, &QLineEdit::textEdited, this, edited);
@@ -125,14 +134,14 @@ void MainWindow::wireButton(QPushButton* button, void (MainWindow::*requested)()
 
 void MainWindow::showSettings(const Settings& settings) {
     for (const OptionControl& control : OptionControls)
-        showOption(control.option, settings.*settingOf(control.option));
+        showOption(control.option, settings.*control.state);
     for (const FieldControl& control : FieldControls)
-        if (QString Settings::*text = settingOf(control.field))
-            showField(control.field, settings.*text);
+        if (control.text)
+            showField(control.field, settings.*control.text);
 }
 
 void MainWindow::showOption(Option option, int state) {
-    QCheckBox* box = boxOf(w_, option);
+    QCheckBox* box = w_.*controlOf(option).box;
     const QSignalBlocker blocker(box);
     box->setTristate(state == 2);
     box->setCheckState(state == 2   ? Qt::PartiallyChecked
@@ -141,7 +150,7 @@ void MainWindow::showOption(Option option, int state) {
 }
 
 void MainWindow::showField(Field field, const QString& text) {
-    showText(editOf(w_, field), text);
+    showText(w_.*controlOf(field).edit, text);
 }
 
 void MainWindow::showClockTexts(const QString& yourTime, const QString& utcTime) {

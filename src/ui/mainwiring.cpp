@@ -7,7 +7,6 @@
 #include "serverlist/addresschecks.h"
 #include "serverlist/servereditor.h"
 #include "serverlist/serverlist.h"
-#include "ui/optionsettings.h"
 
 namespace {
 using Field = MainWindow::Field;
@@ -42,11 +41,11 @@ MainWiring::MainWiring(MainWindow& window, const WindowModel& model)
 void MainWiring::wireOptions() {
     connect(&window_, &MainWindow::optionEdited, this,
             [this](MainWindow::Option option, int state) {
-                m_.settings.*settingOf(option) = state;
+                m_.settings.*MainWindow::settingOf(option) = state;
                 m_.optionEdited();
             });
     connect(&window_, &MainWindow::fieldEdited, this, [this](Field field, const QString& text) {
-        if (QString Settings::*setting = settingOf(field)) {
+        if (QString Settings::*setting = MainWindow::settingOf(field)) {
             m_.settings.*setting = text;
             m_.optionEdited();
         }
@@ -57,7 +56,7 @@ void MainWiring::wireOptions() {
 }
 
 void MainWiring::checkNumberField(Field field) {
-    window_.showField(field, checkedField(field, m_.settings.*settingOf(field)));
+    window_.showField(field, checkedField(field, m_.settings.*MainWindow::settingOf(field)));
     // A new update period starts the schedule afresh.
     if (field == Field::UpdatePeriod)
         m_.engine.scheduleNextUpdate();

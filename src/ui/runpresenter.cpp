@@ -7,6 +7,17 @@
 #include "ui/mainwindow.h"
 #include "ui/trayicon.h"
 
+namespace {
+// The tooltip has little room: the two daylight-saving reasons are shortened there.
+QString toolTipReason(const QString& message) {
+    if (message == RunMessage::StartOfDaylightSaving)
+        return QStringLiteral("Update cancelled due to start of DST");
+    if (message == RunMessage::EndOfDaylightSaving)
+        return QStringLiteral("Update cancelled due to end of DST");
+    return message;
+}
+}  // namespace
+
 RunPresenter::RunPresenter(UpdateEngine& engine, MainWindow& window, TrayIcon& tray,
                            const ActivityLog& log, QLocale locale, QObject* parent)
     : QObject(parent),
@@ -18,14 +29,6 @@ RunPresenter::RunPresenter(UpdateEngine& engine, MainWindow& window, TrayIcon& t
     connect(&engine, &UpdateEngine::runBegun, this, &RunPresenter::showBegun);
     connect(&engine, &UpdateEngine::runEnded, this, &RunPresenter::showEnded);
     connect(&engine, &UpdateEngine::displaysChanged, this, &RunPresenter::showDisplays);
-}
-
-QString RunPresenter::toolTipReason(const QString& message) {
-    if (message == RunMessage::StartOfDaylightSaving)
-        return QStringLiteral("Update cancelled due to start of DST");
-    if (message == RunMessage::EndOfDaylightSaving)
-        return QStringLiteral("Update cancelled due to end of DST");
-    return message;
 }
 
 void RunPresenter::showBegun() {

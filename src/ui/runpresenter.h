@@ -17,10 +17,6 @@ public:
     RunPresenter(UpdateEngine& engine, MainWindow& window, TrayIcon& tray, const ActivityLog& log,
                  QLocale locale, QObject* parent = nullptr);
 
-    // The tooltip's wording of the reason a run ended: it has little room, so the two
-    // daylight-saving reasons are shortened there.
-    static QString toolTipReason(const QString& message);
-
 private:
     void showBegun();
     void showEnded(const QString& message);
