@@ -124,6 +124,22 @@ private Q_SLOTS:
         QCOMPARE(first_.connections, 0);
     }
 
+    // The first row cannot move up, the last cannot move down, and with no row selected neither.
+    void moveButtonsFollowTheSelection_data() {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<bool>("up");
+        QTest::addColumn<bool>("down");
+        QTest::newRow("first") << 0 << false << true;
+        QTest::newRow("last") << 1 << true << false;
+        QTest::newRow("none") << -1 << false << false;
+    }
+    void moveButtonsFollowTheSelection() {
+        QFETCH(int, row);
+        program_->session().servers().select(row);
+        QTEST(control<QPushButton>("butMoveUp")->isEnabled(), "up");
+        QTEST(control<QPushButton>("butMoveDown")->isEnabled(), "down");
+    }
+
     // However the button is pressed, the address field's check runs first and splits the port off.
     void keysPressTheButtonAfterTheFieldCheck_data() {
         QTest::addColumn<int>("key");  // none: the focus stays in the field, as with an access key
