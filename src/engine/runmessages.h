@@ -2,7 +2,7 @@
 
 #include <QString>
 
-// The reasons a run ends with, as the log and the tooltip show them.
+// The reasons a run ends with, as the log shows them.
 namespace RunMessage {
 inline const QString LastUpdated = QStringLiteral("Last updated");
 inline const QString CancelledByUser = QStringLiteral("Update cancelled by user");
@@ -18,13 +18,4 @@ inline const QString StartOfDaylightSaving = QStringLiteral(
     "Update cancelled due to possible confusion caused by change to daylight savings time");
 inline const QString EndOfDaylightSaving = QStringLiteral(
     "Update cancelled due to possible confusion caused by change back to standard time");
-
-// The tooltip has little room: the two daylight-saving reasons are shortened there.
-inline QString forTooltip(const QString& message) {
-    if (message == StartOfDaylightSaving)
-        return QStringLiteral("Update cancelled due to start of DST");
-    if (message == EndOfDaylightSaving)
-        return QStringLiteral("Update cancelled due to end of DST");
-    return message;
-}
 }  // namespace RunMessage

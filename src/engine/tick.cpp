@@ -1,6 +1,5 @@
 // The tick: clock displays, the daylight-saving guard, the two waits and the schedule.
 #include "common/clock.h"
-#include "common/dateform.h"
 #include "common/leadingnumber.h"
 #include "common/walltime.h"
 #include "config/settings.h"
@@ -15,9 +14,8 @@ void UpdateEngine::tick() {
     elapsedMs_ = clock.monotonicMs() - timeMarkMs_;
     const QDateTime shown = wholeSecond(clock.localNow());
     const ZoneOffsets offsets = timeZone_.offsets();
-    yourTimeText_ = timeText(shown);
     guardDaylightSaving(shown, clock.boottimeMs(), offsets.daylightShift);
-    utcTimeText_ = timeText(TimeZone::utcOf(shown, offsets, settings.daylightSaving != 0));
+    shownUtc_ = TimeZone::utcOf(shown, offsets, settings.daylightSaving != 0);
     Q_EMIT displaysChanged();
 
     if (elapsedMs_ >= leadingNumber(settings.connectWaitText) && runState_ == RunState::Connecting)
@@ -47,12 +45,12 @@ void UpdateEngine::guardDaylightSaving(const QDateTime& shown, qint64 bootMs, qi
         comparable ? daylightJumpMinutes(lastShownTime_, shown, bootMs - lastTickBootMs_) : 0;
     if (shift != 0 && jump == shift) {
         setDaylightOption(1);
-        if (!updateEnabled_)
+        if (runUnderWay_)
             endUpdate(RunMessage::StartOfDaylightSaving);
     }
     if (shift != 0 && jump == -shift) {
         setDaylightOption(0);
-        if (!updateEnabled_)
+        if (runUnderWay_)
             endUpdate(RunMessage::EndOfDaylightSaving);
     }
     lastShownTime_ = shown;

@@ -15,20 +15,18 @@ class ActivityLog;
 class Clock;
 class ClockSetter;
 class ServerList;
-class TrayView;
 class ZoneSource;
 struct ClockChange;
 struct ClockSetResult;
 struct Settings;
 
-// Everything the engine works with, owned by whoever runs it (the window, or the command line).
+// Everything the engine works with, owned by whoever runs it (a session, or a test).
 struct EngineParts {
     const Clock& clock;
     const ZoneSource& zone;
     ClockSetter& clockSetter;
     // The protocols, in the order they are asked: the first that serves a row's port talks to it.
     QList<TimeExchange*> exchanges;
-    TrayView& tray;
     ActivityLog& log;
     Settings& settings;   // the options as their fields hold them
     ServerList& servers;  // the rows, the selection and the address fields
@@ -37,12 +35,11 @@ struct EngineParts {
 
 // One update run at a time: connect to the server in the address fields, send numbered queries,
 // have the replies judged, set the clock, or give the server up for the next row. Driven by
-// triggers, the exchange's events and the tick; reports through the activity log and the tray
-// tooltip.
+// triggers, the exchange's events and the tick; reports through the activity log and its
+// signals: what happened, never how a window shows it.
 class UpdateEngine : public QObject {
     Q_OBJECT
 public:
-    enum class Button { Update, Disconnect };
     // What the run under way waits for.
     enum class RunState { Idle, Connecting, AwaitingReply, SettingClock };
 
@@ -60,10 +57,6 @@ public:
     // One tick: clock displays, daylight-saving guard, time-outs, schedule.
     void tick();
 
-    // The first steps of a launch, the same for every program: logs the launch, reads the
-    // settings, brings the daylight-saving option in step with the zone, reads the server list.
-    void readAtLaunch(const QString& dataFolder);
-
     // Sets the next scheduled update to now plus the update period (launch, period field left).
     void scheduleNextUpdate();
     // While held (the network is down), a scheduled update that falls due is announced and
@@ -74,30 +67,31 @@ public:
     // How often a walk down the list may wrap to the top when the loop option is set; -1: always.
     void setWrapLimit(int wraps) { wrapLimit_ = wraps; }
 
-    // The focus flags the window keeps for the two buttons.
-    void setUpdateHasFocus(bool hasFocus) { updateHasFocus_ = hasFocus; }
-    void setDisconnectHasFocus(bool hasFocus) { disconnectHasFocus_ = hasFocus; }
-
     RunState runState() const { return runState_; }
     int attempt() const { return attempt_; }
     qint64 elapsed() const { return elapsedMs_; }
     QDateTime nextUpdate() const { return nextUpdate_; }
-    bool updateEnabled() const { return updateEnabled_; }
-    bool disconnectEnabled() const { return disconnectEnabled_; }
-    QString yourTimeText() const { return yourTimeText_; }
-    QString utcTimeText() const { return utcTimeText_; }
+    // The local time the latest tick showed, whole seconds, and the UTC it stands for by the
+    // zone and the daylight-saving option.
+    QDateTime shownTime() const { return lastShownTime_; }
+    QDateTime shownUtc() const { return shownUtc_; }
     // The message of the latest endUpdate ("Last updated" after a success).
     QString lastEndMessage() const { return lastEndMessage_; }
+    // A run on a server has begun and not yet ended.
+    bool runUnderWay() const { return runUnderWay_; }
     // No run under way and none about to begin.
-    bool isIdle() const { return updateEnabled_ && !pendingWrapAt_; }
+    bool isIdle() const { return !runUnderWay_ && !pendingWrapAt_; }
     // The monotonic moment of the next thing that must happen without any event: a wait that
     // runs out, or a walk that begins again from the top.
     std::optional<qint64> nextDeadline() const;
 
 Q_SIGNALS:
-    void buttonsChanged();
-    void focusRequested(UpdateEngine::Button button);
+    // A run begins on the server in the address fields (each server of a walk down the list).
+    void runBegun();
+    // The run ended, or an end was asked for with no run under way; the message says why.
+    void runEnded(const QString& message);
     void runStateChanged();
+    // shownTime() and shownUtc() are new.
     void displaysChanged();
     void daylightOptionChanged();
     void closeRequested();
@@ -143,7 +137,6 @@ private:
     bool scheduleDue(const QDateTime& shown) const;
     void beginScheduledUpdate();
     QDateTime nowPlusUpdatePeriod() const;
-    void setButtons(bool updateEnabled);
     QString timeText(const QDateTime& wall) const;
     // How a correction's log line says what became of the clock.
     QString correctionVerb() const;
@@ -166,12 +159,8 @@ private:
     // moment, which the daylight-saving guard must not judge, and no other step may be stacked
     // on it. Kept across runs, so that even a late answer is logged.
     std::optional<ClockSetting> clockRequest_;
-    bool updateEnabled_ = true;
-    bool disconnectEnabled_ = false;
-    bool updateHasFocus_ = false;
-    bool disconnectHasFocus_ = false;
-    QString yourTimeText_;
-    QString utcTimeText_;
+    bool runUnderWay_ = false;
+    QDateTime shownUtc_;
     QString lastEndMessage_;
 
     TimeExchange* exchange_ = nullptr;  // the one the latest run talks to

@@ -11,7 +11,6 @@
 #include "config/settings.h"
 #include "engine/clocksetter.h"
 #include "engine/runmessages.h"
-#include "engine/trayview.h"
 #include "engine/updateengine.h"
 #include "log/activitylog.h"
 #include "serverlist/serverlist.h"
@@ -56,7 +55,7 @@ void UpdateEngine::cancelUpdate() {
 }
 
 void UpdateEngine::beginUpdate() {
-    if (!updateEnabled_)
+    if (runUnderWay_)
         return;
     pendingWrapAt_.reset();
     walkStartedAt_ = parts_.clock.monotonicMs();
@@ -79,16 +78,16 @@ void UpdateEngine::walkFromSelectedRow() {
 }
 
 UpdateEngine::RunStart UpdateEngine::startRun() {
-    if (!updateEnabled_)
+    if (runUnderWay_)
         return RunStart::Refused;
-    setButtons(false);
+    runUnderWay_ = true;
+    Q_EMIT runBegun();
 
     ServerList& servers = parts_.servers;
     const ServerEntry selected = servers.entry(servers.selectedIndex());
     if (selected.host != servers.addressHost() || selected.port != servers.addressPort())
         servers.select(-1);
 
-    parts_.tray.show(TrayView::Picture::Updating, QStringLiteral("Quorvel - Updating"));
     attempt_ = 0;
     parts_.log.add(QStringLiteral("Attempted to connect to ") + serverAddress() + u':');
     if (shunningServers_.contains(serverAddress()))
@@ -154,23 +153,10 @@ void UpdateEngine::endUpdate(const QString& message) {
     if (message != RunMessage::LastUpdated)
         parts_.log.add(message + u'.');
     lastEndMessage_ = message;
-    parts_.tray.show(TrayView::Picture::Idle, QStringLiteral("Quorvel - ") +
-                                                  RunMessage::forTooltip(message) +
-                                                  QStringLiteral(" at ") + parts_.log.timeStamp());
-    setButtons(true);
+    runUnderWay_ = false;
+    Q_EMIT runEnded(message);
     nextUpdate_ = nowPlusUpdatePeriod();
     Q_EMIT runStateChanged();
-}
-
-// Enables one button and disables the other; the focus follows when the disabled one had it.
-void UpdateEngine::setButtons(bool updateEnabled) {
-    const bool hadFocus = updateEnabled ? disconnectHasFocus_ : updateHasFocus_;
-    (updateEnabled ? updateEnabled_ : disconnectEnabled_) = true;
-    Q_EMIT buttonsChanged();
-    if (hadFocus)
-        Q_EMIT focusRequested(updateEnabled ? Button::Update : Button::Disconnect);
-    (updateEnabled ? disconnectEnabled_ : updateEnabled_) = false;
-    Q_EMIT buttonsChanged();
 }
 
 void UpdateEngine::scheduleNextUpdate() {

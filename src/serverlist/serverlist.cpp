@@ -50,14 +50,12 @@ void ServerList::clear() {
 }
 
 void ServerList::select(int index) {
-    const int previousIndex = selectedIndex_;
-    const bool previousMoveUp = canMoveUp_;
-    const bool previousMoveDown = canMoveDown_;
     selectedIndex_ = index >= 0 && index < count() ? index : -1;
-    followSelection();
-    if (selectedIndex_ != previousIndex || canMoveUp_ != previousMoveUp ||
-        canMoveDown_ != previousMoveDown)
-        Q_EMIT selectionChanged(selectedIndex_);
+    if (selectedIndex_ >= 0) {
+        const ServerEntry shown = entry(selectedIndex_);
+        setAddress(shown.host, shown.port);
+    }
+    Q_EMIT selected(selectedIndex_);
 }
 
 void ServerList::setAddress(const QString& ip, const QString& port) {
@@ -73,16 +71,4 @@ void ServerList::load(const ServerEntries& entries) {
     entries_.truncate(MaxRows);
     Q_EMIT rowsChanged();
     select(0);
-}
-
-void ServerList::followSelection() {
-    if (selectedIndex_ < 0) {
-        canMoveUp_ = false;
-        canMoveDown_ = false;
-        return;
-    }
-    canMoveUp_ = selectedIndex_ != 0;
-    canMoveDown_ = selectedIndex_ != count() - 1;
-    const ServerEntry shown = entry(selectedIndex_);
-    setAddress(shown.host, shown.port);
 }

@@ -5,11 +5,11 @@
 
 #include "config/serverentries.h"
 
-// The ordered server entries with their one selection, and the address fields and Move button
-// states that follow the selection. Entries are kept as host and port, so hosts longer than 40
-// characters and ports longer than 5 survive whole; formatServerRow() renders a row for display.
-// Selecting a row, by the user or by the program, copies its host and port (trimmed of spaces)
-// into the address fields and sets the Move buttons.
+// The ordered server entries with their one selection, and the address fields that follow the
+// selection: the target of the next run. Entries are kept as host and port, so hosts longer than
+// 40 characters and ports longer than 5 survive whole; formatServerRow() renders a row for
+// display. Selecting a row, by the user or by the program, copies its host and port (trimmed of
+// spaces) into the address fields.
 class ServerList : public QObject {
     Q_OBJECT
 public:
@@ -41,26 +41,19 @@ public:
     QString addressPort() const { return addressPort_; }
     void setAddress(const QString& ip, const QString& port);
 
-    bool canMoveUp() const { return canMoveUp_; }
-    bool canMoveDown() const { return canMoveDown_; }
-
     // Replaces the entries (at most MaxRows) and selects the first, as loading the file does.
     void load(const ServerEntries& entries);
 
 Q_SIGNALS:
     void rowsChanged();
-    // The selected index or the state of a Move button changed.
-    void selectionChanged(int index);
+    // The selection handling ran (select(), whether or not the index changed).
+    void selected(int index);
     // addressHost or addressPort changed.
     void addressChanged();
 
 private:
-    void followSelection();
-
     ServerEntries entries_;
     int selectedIndex_ = -1;
     QString addressHost_;
     QString addressPort_;
-    bool canMoveUp_ = false;
-    bool canMoveDown_ = false;
 };

@@ -5,11 +5,8 @@
 #include <QString>
 #include <memory>
 
-#include "config/settings.h"
-#include "log/activitylog.h"
-#include "platform/networkexchanges.h"
 #include "serverlist/servereditor.h"
-#include "serverlist/serverlist.h"
+#include "session/session.h"
 #include "ui/programpictures.h"
 #include "ui/trayicon.h"
 
@@ -18,10 +15,7 @@ class Clock;
 class ClockWatch;
 class ClockSetter;
 class MainWindow;
-class MainWiring;
 class NetworkState;
-class Ticker;
-class UpdateEngine;
 class ZoneSource;
 
 // What the desktop program runs on; tests put doubles in.
@@ -40,7 +34,7 @@ struct DesktopParts {
     NetworkState* network = nullptr;
 };
 
-// The desktop program: the main window with its tray icon, the engine behind them, and the
+// The desktop program: the main window with its tray icon, the session behind them, and the
 // start-up and shut-down sequences in their fixed order. Closing the main window, however it
 // is closed, runs the shut-down sequence once and then reports ended().
 class DesktopProgram : public QObject {
@@ -54,11 +48,7 @@ public:
     void end();
 
     MainWindow& window() { return *window_; }
-    TrayIcon& tray() { return traMain_; }
-    UpdateEngine& engine() { return *engine_; }
-    ActivityLog& log() { return log_; }
-    Settings& settings() { return settings_; }
-    ServerList& servers() { return servers_; }
+    Session& session() { return session_; }
 
 Q_SIGNALS:
     // The Help button was pressed.
@@ -72,14 +62,8 @@ private:
 
     DesktopParts parts_;
     TrayIcon traMain_;
-    ActivityLog log_;
-    Settings settings_;
-    NetworkExchanges exchanges_;
-    ServerList servers_;
+    Session session_;
     ServerEditor editor_;
-    std::unique_ptr<UpdateEngine> engine_;
-    std::unique_ptr<Ticker> ticker_;
     std::unique_ptr<MainWindow> window_;
-    MainWiring* wiring_ = nullptr;  // owned by the window
     bool ended_ = false;
 };

@@ -126,8 +126,8 @@ T* find(QWidget& form, const char* name) {
     return form.findChild<T*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
 }
 
-MainControls collect(QWidget& form) {
-    MainControls c;
+MainWidgets collect(QWidget& form) {
+    MainWidgets c;
     c.butUpdate = find<QPushButton>(form, "butUpdate");
     c.butDisconnect = find<QPushButton>(form, "butDisconnect");
     c.butHelp = find<QPushButton>(form, "butHelp");
@@ -160,7 +160,7 @@ MainControls collect(QWidget& form) {
 }
 
 // Fields whose label gives them no name (no access key, so no buddy) are named after it.
-void nameForScreenReaders(const MainControls& c) {
+void nameForScreenReaders(const MainWidgets& c) {
     c.txtUTCTime->setAccessibleName(QStringLiteral("UTC time"));
     c.txtYourTime->setAccessibleName(QStringLiteral("Your time"));
     c.lstServers->setAccessibleName(QStringLiteral("Servers"));
@@ -191,7 +191,7 @@ void chainFocus(const QList<QWidget*>& inTabOrder) {
 }
 }  // namespace
 
-MainControls buildMainLayout(QWidget& form) {
+MainWidgets buildMainLayout(QWidget& form) {
     form.setWindowTitle(QStringLiteral("Quorvel"));
     form.setFixedSize(11295 / TwipsPerPixel, 7755 / TwipsPerPixel);
     form.setAutoFillBackground(true);
@@ -202,7 +202,7 @@ MainControls buildMainLayout(QWidget& form) {
     QList<QWidget*> inTabOrder;
     for (const ControlDesign& design : Controls)
         inTabOrder.append(create(design, form));
-    MainControls c = collect(form);
+    MainWidgets c = collect(form);
 
     for (QLineEdit* display : {c.txtUTCTime, c.txtYourTime})
         display->setReadOnly(true);

@@ -2,10 +2,12 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 
-#include "ui/mainlayout.h"
+#include "ui/programpictures.h"
+#include "ui/serverrowsmodel.h"
 #include "ui/waylandrestore.h"
 
 namespace {
@@ -23,10 +25,17 @@ bool focusStaysInWindow(const QEvent* event) {
 }
 }  // namespace
 
-MainWindow::MainWindow(QWidget* parent) : QWidget(parent), controls_(buildMainLayout(*this)) {
+MainWindow::MainWindow(const ServerList& servers, QWidget* parent)
+    : QWidget(parent), w_(buildMainLayout(*this)), rows_(new ServerRowsModel(servers, this)) {
     setObjectName(QStringLiteral("frmMain"));
     for (QPushButton* button : findChildren<QPushButton*>())
         button->installEventFilter(this);
+    wireControls();
+}
+
+void MainWindow::setPictures(const ProgramPictures& pictures) {
+    setWindowIcon(pictures.idle);
+    w_.imgUpdateIcon->setPixmap(pictures.updating.pixmap(32, 32));
 }
 
 void MainWindow::showAfterLaunch(bool hidden) {
@@ -51,6 +60,16 @@ void MainWindow::hideToTray() {
         showMinimized();
 }
 
+void MainWindow::setRunUnderWay(bool underWay) {
+    QPushButton* enabled = underWay ? w_.butDisconnect : w_.butUpdate;
+    QPushButton* disabled = underWay ? w_.butUpdate : w_.butDisconnect;
+    const bool hadFocus = underWay ? updateHasFocus_ : disconnectHasFocus_;
+    enabled->setEnabled(true);
+    if (hadFocus)
+        handFocusTo(enabled);
+    disabled->setEnabled(false);
+}
+
 void MainWindow::handFocusTo(QPushButton* button) {
     const bool focusEventsFollow = isActiveWindow();
     button->setFocus(Qt::OtherFocusReason);
@@ -58,8 +77,8 @@ void MainWindow::handFocusTo(QPushButton* button) {
         return;
     // An inactive window gets no focus events; without this, the next button to be disabled
     // would still count as unfocused and Qt would push the focus on to the next control.
-    Q_EMIT updateFocusChanged(button == controls_.butUpdate);
-    Q_EMIT disconnectFocusChanged(button == controls_.butDisconnect);
+    updateHasFocus_ = button == w_.butUpdate;
+    disconnectHasFocus_ = button == w_.butDisconnect;
 }
 
 void MainWindow::changeEvent(QEvent* event) {
@@ -110,10 +129,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     }
     const bool focusIn = event->type() == QEvent::FocusIn;
     if (focusIn || (event->type() == QEvent::FocusOut && !focusStaysInWindow(event))) {
-        if (watched == controls_.butUpdate)
-            Q_EMIT updateFocusChanged(focusIn);
-        else if (watched == controls_.butDisconnect)
-            Q_EMIT disconnectFocusChanged(focusIn);
+        if (watched == w_.butUpdate)
+            updateHasFocus_ = focusIn;
+        else if (watched == w_.butDisconnect)
+            disconnectHasFocus_ = focusIn;
     }
     return QWidget::eventFilter(watched, event);
 }

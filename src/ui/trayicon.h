@@ -10,8 +10,6 @@
 #include <initializer_list>
 #include <memory>
 
-#include "engine/trayview.h"
-
 class StatusNotifierItem;
 
 // The notification-area icon: one of two pictures with a tooltip, and the tray's clicks as
@@ -26,17 +24,19 @@ class StatusNotifierItem;
 // counts as a left double click, and the menu's entries stand for the right button: "Update
 // Clock" for a right click, "Show Quorvel" for a left double click, "Quit" for a right double
 // click; while the window is shown the second entry reads "Hide Quorvel" and asks to hide it.
-class TrayIcon : public QObject, public TrayView {
+class TrayIcon : public QObject {
     Q_OBJECT
 public:
     // Trays show at most this many characters of a tooltip.
     static constexpr int TipCapacity = 63;
+    enum class Picture { Idle, Updating };
 
     explicit TrayIcon(QObject* parent = nullptr);
     ~TrayIcon() override;
 
     void setPictures(const QIcon& idle, const QIcon& updating);
-    void show(Picture picture, const QString& toolTip) override;
+    // Shows the icon with one of its two pictures and a tooltip.
+    void show(Picture picture, const QString& toolTip);
     void hide();
     // Whether a tray shows the icon now, so that a window hidden into it can be found again.
     bool inTray() const;

@@ -6,7 +6,6 @@
 #include "config/settings.h"
 #include "engine/lineexchange.h"
 #include "engine/ntp/ntpexchange.h"
-#include "engine/trayview.h"
 #include "engine/updateengine.h"
 #include "log/activitylog.h"
 #include "platform/systemzonesource.h"
@@ -15,11 +14,6 @@
 #include "support/fixedzonesource.h"
 #include "support/memorytimesocket.h"
 #include "support/recordingclocksetter.h"
-
-// No suite here judges the tray: what it shows goes nowhere.
-struct SilentTray final : TrayView {
-    void show(Picture, const QString&) override {}
-};
 
 // An engine on a clock the test moves (6 Dec 2026 12:00, 17:00 UTC), a zone five hours west of
 // UTC with daylight saving (or TZ='s), a recording clock setter (or the test's), and the real
@@ -38,7 +32,6 @@ struct EngineFixture {
     RecordingClockSetter setter;
     const ZoneSource& engineZone;
     ClockSetter& engineSetter;
-    SilentTray tray;
     ActivityLog log{clock, ActivityLog::DefaultKeptLines, QLocale::c()};
     Settings settings;
     ServerList servers;
@@ -46,15 +39,8 @@ struct EngineFixture {
     MemoryTimeSocket ntpSocket;
     LineExchange line{{lineSocket, clock, log, settings}};
     NtpExchange ntp{{ntpSocket, clock, log, settings}};
-    UpdateEngine engine{{clock,
-                         engineZone,
-                         engineSetter,
-                         {&ntp, &line},
-                         tray,
-                         log,
-                         settings,
-                         servers,
-                         QLocale::c()}};
+    UpdateEngine engine{
+        {clock, engineZone, engineSetter, {&ntp, &line}, log, settings, servers, QLocale::c()}};
 
     // The logged messages, without time stamps and line ends.
     QStringList messages() const {

@@ -1,7 +1,6 @@
 #include <time.h>
 #include <QFile>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "enginefixture.h"
@@ -149,35 +148,6 @@ private Q_SLOTS:
                               "12:00:05 - a correction of +5 seconds.*"}));
         QCOMPARE(f.engine.runState(), UpdateEngine::RunState::AwaitingReply);
         QCOMPARE(close.size(), 0);
-    }
-
-    // At launch the option follows the zone at the moment the clock names, whatever the file
-    // says; a greyed option counts as on. Daylight time runs from April to October here.
-    void daylightOptionFollowsTheZoneAtLaunch_data() {
-        QTest::addColumn<QDateTime>("utcNow");
-        QTest::addColumn<QByteArray>("inFile");
-        QTest::addColumn<int>("option");
-        const QDateTime july(QDate(2026, 7, 1), QTime(12, 0), Qt::UTC);
-        const QDateTime december(QDate(2026, 12, 1), QTime(12, 0), Qt::UTC);
-        QTest::newRow("summer, off in the file") << july << QByteArray("0") << 1;
-        QTest::newRow("winter, on in the file") << december << QByteArray("1") << 0;
-        QTest::newRow("summer, greyed stays") << july << QByteArray("2") << 2;
-        QTest::newRow("winter, greyed goes") << december << QByteArray("2") << 0;
-    }
-    void daylightOptionFollowsTheZoneAtLaunch() {
-        QFETCH(QDateTime, utcNow);
-        QFETCH(QByteArray, inFile);
-        EngineFixture f;
-        f.clock.setNow(utcNow.addSecs(-5 * 3600), utcNow);
-        f.zone.setDaylightPeriod(QDateTime(QDate(2026, 4, 1), QTime(0, 0), Qt::UTC),
-                                 QDateTime(QDate(2026, 10, 1), QTime(0, 0), Qt::UTC));
-        QTemporaryDir folder;
-        QFile file(folder.filePath(QStringLiteral("Quorvel.ini")));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("DaylightSavings=" + inFile + "\r\n");
-        file.close();
-        f.engine.readAtLaunch(folder.path());
-        QTEST(f.settings.daylightSaving, "option");
     }
 
     // Last, as TZ= stays set. By the 2026 rules: New York UTC-5, daylight UTC-4 from 8 Mar 07:00

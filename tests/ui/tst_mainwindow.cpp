@@ -112,7 +112,8 @@ private Q_SLOTS:
         auto* list = control<QListView>("lstServers");
         const QPoint row = list->visualRect(list->model()->index(1, 0)).center();
         for (int click = 0; click < 2; ++click) {
-            program_->servers().setAddress(QStringLiteral("elsewhere"), QStringLiteral("1"));
+            program_->session().servers().setAddress(QStringLiteral("elsewhere"),
+                                                     QStringLiteral("1"));
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row);
             QCOMPARE(control<QLineEdit>("txtIP")->text(), QStringLiteral("127.0.0.1"));
             QCOMPARE(control<QLineEdit>("txtPort")->text(), second_.portText());
@@ -121,6 +122,22 @@ private Q_SLOTS:
         QVERIFY(logged(QStringLiteral("Server list double-clicked:")));
         QTRY_COMPARE(second_.connections, 1);
         QCOMPARE(first_.connections, 0);
+    }
+
+    // The first row cannot move up, the last cannot move down, and with no row selected neither.
+    void moveButtonsFollowTheSelection_data() {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<bool>("up");
+        QTest::addColumn<bool>("down");
+        QTest::newRow("first") << 0 << false << true;
+        QTest::newRow("last") << 1 << true << false;
+        QTest::newRow("none") << -1 << false << false;
+    }
+    void moveButtonsFollowTheSelection() {
+        QFETCH(int, row);
+        program_->session().servers().select(row);
+        QTEST(control<QPushButton>("butMoveUp")->isEnabled(), "up");
+        QTEST(control<QPushButton>("butMoveDown")->isEnabled(), "down");
     }
 
     // However the button is pressed, the address field's check runs first and splits the port off.
@@ -144,8 +161,8 @@ private Q_SLOTS:
         } else {
             add->animateClick();
         }
-        QTRY_COMPARE(program_->servers().count(), 3);
-        QCOMPARE(program_->servers().entry(2), (ServerEntry{"example.org", "123"}));
+        QTRY_COMPARE(program_->session().servers().count(), 3);
+        QCOMPARE(program_->session().servers().entry(2), (ServerEntry{"example.org", "123"}));
     }
 
     static QWidget* trayIconWidget() {
