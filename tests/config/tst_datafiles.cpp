@@ -8,6 +8,7 @@
 #include "config/autostartentry.h"
 #include "config/serverlistfile.h"
 #include "config/settingsfile.h"
+#include "support/filebytes.h"
 
 const QByteArray DefaultSettings =
     "MinimizeOnLoad=0\r\nUpdateOnLoad=0\r\nCloseAfterUpdate=0\r\nSchedule=1\r\nUpdateEvery=6\r\n"
@@ -75,7 +76,7 @@ private Q_SLOTS:
         const ServerEntries loaded = loadServerList(path);
         QTEST(loaded, "expected");
         QVERIFY(saveServerList(path, loaded).ok);
-        QTEST(fileBytes(path), "saved");
+        QTEST(readFile(path), "saved");
     }
 
     // A missing file gives the defaults; every value read is written back in its place.
@@ -100,7 +101,7 @@ private Q_SLOTS:
         loadSettings(path, loaded);
         QTEST(loaded, "expected");
         QVERIFY(saveSettings(path, loaded).ok);
-        QCOMPARE(fileBytes(path), file.isNull() ? DefaultSettings : file);
+        QCOMPARE(readFile(path), file.isNull() ? DefaultSettings : file);
     }
 
     // Neither read (which would block or never end) nor replaced by a save.
@@ -141,7 +142,7 @@ private Q_SLOTS:
         const AutostartEntry autostart;
         QCOMPARE(autostart.path(), dir_.filePath("autostart/vostrand-quorvel.desktop"));
         QVERIFY(autostart.write(launchCommand(R"(/opt/100% $ure\q)", "/home/ann/my data")).ok);
-        QCOMPARE(fileBytes(autostart.path()),
+        QCOMPARE(readFile(autostart.path()),
                  "[Desktop Entry]\nType=Application\nName=Vostrand - Quorvel\n"
                  R"(Exec="/opt/100%% \\$ure\\\\q" --data-dir "/home/ann/my data")"
                  "\n");
@@ -151,11 +152,6 @@ private Q_SLOTS:
     }
 
 private:
-    static QByteArray fileBytes(const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
-    }
-
     QTemporaryDir dir_;
 };
 

@@ -6,6 +6,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "support/filebytes.h"
 #include "support/scriptedserver.h"
 
 // quorvel --once --dry-run against servers that send garbage, never finish a reply or flood: it
@@ -14,9 +15,8 @@ class HostileServersTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase() {
-        QFile settings(dataDir_.filePath("Quorvel.ini"));
-        QVERIFY(settings.open(QIODevice::WriteOnly));
-        settings.write("Timeout=1000\r\nMaxPing=200\r\nForgetPing=500\r\nAttempts=2\r\n");
+        writeFile(dataDir_.filePath("Quorvel.ini"),
+                  "Timeout=1000\r\nMaxPing=200\r\nForgetPing=500\r\nAttempts=2\r\n");
         // AddressSanitizer's hold on freed memory would hide what the client itself keeps.
         qputenv("ASAN_OPTIONS", qgetenv("ASAN_OPTIONS") + ":quarantine_size_mb=1");
     }

@@ -1,6 +1,5 @@
 #include <sys/fsuid.h>
 #include <sys/stat.h>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -9,6 +8,7 @@
 #include "serverlist/servereditor.h"
 #include "serverlist/serverlist.h"
 #include "support/fakeclock.h"
+#include "support/filebytes.h"
 
 using Edit = void (ServerEditor::*)();
 
@@ -21,10 +21,6 @@ struct EditorFixture {
     ServerEditor editor{servers, log, path};
 
     EditorFixture() { servers.load({{"first", "1"}, {"second", "2"}, {"third", "3"}}); }
-    QByteArray file() const {
-        QFile saved(path);
-        return saved.open(QIODevice::ReadOnly) ? saved.readAll() : QByteArray("(none)");
-    }
 };
 
 class ServerEditorTest : public QObject {
@@ -51,7 +47,7 @@ private Q_SLOTS:
         f.servers.select(selected);
         f.servers.setAddress("new", "32768");
         (f.editor.*edit)();
-        QCOMPARE(f.file(), (lines.replace(u' ', "\r\n") + "\r\n").toLatin1());
+        QCOMPARE(readFile(f.path), (lines.replace(u' ', "\r\n") + "\r\n").toLatin1());
         QCOMPARE(loadServerList(f.path), f.servers.entries());
         QTEST(f.servers.selectedIndex(), "selectedAfter");
     }
@@ -64,9 +60,9 @@ private Q_SLOTS:
         f.servers.load(loadServerList(f.path));
         f.servers.setAddress("\u0101.example", "2");
         f.editor.add();
-        QCOMPARE(f.file(), QByteArray("caf\xc3\xa9:1\r\n\xc4\x81.example:2\r\n"));
+        QCOMPARE(readFile(f.path), QByteArray("caf\xc3\xa9:1\r\n\xc4\x81.example:2\r\n"));
         f.editor.removeSelected();
-        QCOMPARE(f.file(), QByteArray("caf\xc3\xa9:1\r\n"));
+        QCOMPARE(readFile(f.path), QByteArray("caf\xc3\xa9:1\r\n"));
         QCOMPARE(f.log.text(), QString());
     }
 
@@ -80,7 +76,7 @@ private Q_SLOTS:
         setfsuid(fsuid);
         chmod(qPrintable(f.folder.path()), 0755);
         QCOMPARE(f.servers.count(), 2);
-        QCOMPARE(f.file(), QByteArray("first:1\r\nsecond:2\r\nthird:3\r\n"));
+        QCOMPARE(readFile(f.path), QByteArray("first:1\r\nsecond:2\r\nthird:3\r\n"));
         QCOMPARE(f.log.text(),
                  "[12:00:00]  File " + f.path + " could not be saved - Permission denied.\r\n");
     }

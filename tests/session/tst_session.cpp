@@ -1,9 +1,9 @@
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "session/session.h"
 #include "support/fakeclock.h"
+#include "support/filebytes.h"
 #include "support/fixedzonesource.h"
 #include "support/recordingclocksetter.h"
 
@@ -32,10 +32,8 @@ private Q_SLOTS:
         zone.setDaylightPeriod(QDateTime(QDate(2026, 4, 1), QTime(0, 0), Qt::UTC),
                                QDateTime(QDate(2026, 10, 1), QTime(0, 0), Qt::UTC));
         QTemporaryDir folder;
-        QFile file(folder.filePath(QStringLiteral("Quorvel.ini")));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("DaylightSavings=" + inFile + "\r\n");
-        file.close();
+        writeFile(folder.filePath(QStringLiteral("Quorvel.ini")),
+                  "DaylightSavings=" + inFile + "\r\n");
         RecordingClockSetter setter;
         Session session({clock, zone, setter, QLocale::c()});
         session.readAtLaunch(folder.path());

@@ -1,24 +1,13 @@
 #pragma once
 
-#include <QFile>
 #include <QProcess>
 #include <QString>
-#include <QTest>
 #include <csignal>
 
+#include "support/filebytes.h"
 #include "support/scriptedserver.h"
 
 // Helpers for tests that run the desktop program as its own process on the test's display.
-
-inline void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-}
-
-inline QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-}
 
 #ifdef QUORVEL_PATH
 // Starts the program on DATA with SETTINGS as its Quorvel.ini and SERVER as its only server.
