@@ -89,6 +89,7 @@ void UpdateEngine::logClockSetting(const ClockSetting& setting, const ClockSetRe
         logOffsetCorrection(setting);
     else
         logSecondsCorrection(setting);
+    Q_EMIT clockAnswered(setting, result);
 }
 
 void UpdateEngine::logSecondsCorrection(const ClockSetting& setting) {

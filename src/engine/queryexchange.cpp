@@ -14,6 +14,7 @@ void UpdateEngine::onReady() {
 void UpdateEngine::onSampleTaken(const TimeSample& sample) {
     // The conversation is over: no later reply or hang-up may disturb the setting of the clock.
     exchange_->close();
+    Q_EMIT sampleAccepted(sample);
     if (sample.namedUtc.isValid())
         correctToSecond(sample.namedUtc);
     else

@@ -8,6 +8,8 @@
 #include <QString>
 #include <optional>
 
+#include "engine/clocksetter.h"
+#include "engine/clocksetting.h"
 #include "engine/timeexchange.h"
 #include "timezone/timezone.h"
 
@@ -16,8 +18,6 @@ class Clock;
 class ClockSetter;
 class ServerList;
 class ZoneSource;
-struct ClockChange;
-struct ClockSetResult;
 struct Settings;
 
 // Everything the engine works with, owned by whoever runs it (a session, or a test).
@@ -90,6 +90,11 @@ Q_SIGNALS:
     void runBegun();
     // The run ended, or an end was asked for with no run under way; the message says why.
     void runEnded(const QString& message);
+    // The server's time was accepted; the correction follows.
+    void sampleAccepted(const TimeSample& sample);
+    // The clock setter answered a correction, perhaps long after its run ended: the clock was
+    // set (or, in a dry run, would have been), or it was not and the result says why.
+    void clockAnswered(const ClockSetting& setting, const ClockSetResult& result);
     void runStateChanged();
     // shownTime() and shownUtc() are new.
     void displaysChanged();
@@ -113,12 +118,6 @@ private:
     void onGaveUp(const QString& reason, TimeExchange::Shun shun);
     void closeExchanges();
 
-    // The times a correction shows in the log: the clock before, and the time it is set to.
-    struct ClockSetting {
-        QDateTime oldLocal;
-        QDateTime newLocal;
-        std::optional<qint64> measuredOffsetNs = std::nullopt;  // its exact size, shown
-    };
     // From a named UTC second (clockcorrection.cpp) or by a measured offset
     // (offsetcorrection.cpp).
     void correctToSecond(const QDateTime& serverUtc);

@@ -123,12 +123,14 @@ private Q_SLOTS:
 
     // A run cancelled while the answer is out has ended, its request has not: a correction of a
     // later run is refused rather than stacked on it, and the answer, when it comes, is logged
-    // as ever without ending the run then under way.
+    // and reported as ever without ending the run then under way.
     void cancelledRunsAnswerIsLoggedAndNotStacked() {
         EngineFixture f;
         f.setter.delayed = true;
         f.settings.closeAfterUpdate = 1;
         QSignalSpy close(&f.engine, &UpdateEngine::closeRequested);
+        QSignalSpy accepted(&f.engine, &UpdateEngine::sampleAccepted);
+        QSignalSpy answered(&f.engine, &UpdateEngine::clockAnswered);
         QVERIFY(updateFrom(f, "1:06Dec26170005"));
         f.engine.cancelUpdate();
         QCOMPARE(f.lastMessage(), QStringLiteral("Update cancelled by user."));
@@ -148,6 +150,16 @@ private Q_SLOTS:
                               "12:00:05 - a correction of +5 seconds.*"}));
         QCOMPARE(f.engine.runState(), UpdateEngine::RunState::AwaitingReply);
         QCOMPARE(close.size(), 0);
+
+        QCOMPARE(accepted.size(), 2);
+        const auto sample = accepted.at(1).at(0).value<TimeSample>();
+        QCOMPARE(sample.server, QStringLiteral("127.0.0.1:1610"));
+        QCOMPARE(sample.namedUtc, QDateTime(QDate(2026, 12, 6), QTime(17, 0, 5), Qt::UTC));
+        QCOMPARE(answered.size(), 2);  // the refusal, then the late answer
+        QCOMPARE(answered.at(0).at(1).value<ClockSetResult>().ok, false);
+        const auto late = answered.at(1).at(0).value<ClockSetting>();
+        QCOMPARE(late.newLocal, wallTime(QDate(2026, 12, 6), QTime(12, 0, 5)));
+        QVERIFY(answered.at(1).at(1).value<ClockSetResult>().ok);
     }
 
     // Last, as TZ= stays set. By the 2026 rules: New York UTC-5, daylight UTC-4 from 8 Mar 07:00
