@@ -4,7 +4,7 @@
 #include <cstdio>
 
 namespace {
-constexpr int WhatWidth = 52;
+constexpr int WhatWidth = 54;
 constexpr int CountWidth = 6;
 constexpr int FigureWidth = 13;
 

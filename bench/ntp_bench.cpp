@@ -64,7 +64,7 @@ struct Series {
         return counts;
     }
     void print(FigureTable& table, const QString& what) const {
-        table.add(what + QStringLiteral(": begin to \"Last updated\""), Runs, ms);
+        table.add(what + QStringLiteral(" (to Last updated)"), Runs, ms);
         table.add(QStringLiteral("  |offset|"), Runs, offsetMs);
         table.add(QStringLiteral("  round trip"), Runs, roundTripMs);
     }
@@ -81,12 +81,12 @@ bool benchNts(FigureTable& table) {
     for (int i = 0; i < KeyExchanges; ++i)
         if (const std::optional<double> ms = keyExchangeMs())
             keyExchanges.append(*ms);
-    table.add(QStringLiteral("NTS key exchange (TlsKeyExchange): start to keys"), KeyExchanges,
+    table.add(QStringLiteral("NTS key exchange alone (TlsKeyExchange)"), KeyExchanges,
               keyExchanges);
 
     const QString port = QString::number(NtsPort);
     const UpdateRig::Run first = UpdateRig().run(Host, port);
-    table.add(QStringLiteral("NTS update run, first in the process"), 1,
+    table.add(QStringLiteral("NTS update run, first in process (to Last updated)"), 1,
               first.updated ? QList<double>{first.ms} : QList<double>{});
     for (const QString& message : first.log)
         table.note(message);
@@ -95,14 +95,14 @@ bool benchNts(FigureTable& table) {
     bool allCounted = first.updated;
     for (int i = 0; i < Runs; ++i)
         allCounted &= fresh.take(UpdateRig().run(Host, port));
-    fresh.print(table, QStringLiteral("NTS runs, a new key exchange each"));
+    fresh.print(table, QStringLiteral("NTS runs, new key exchange each"));
 
     UpdateRig rig;
     rig.run(Host, port);  // the key exchange whose keys the runs below keep
     Series kept;
     for (int i = 0; i < Runs; ++i)
         allCounted &= kept.take(rig.run(Host, port));
-    kept.print(table, QStringLiteral("NTS runs on one engine"));
+    kept.print(table, QStringLiteral("NTS runs on one engine, keys kept"));
     table.note(QStringLiteral("%1 of %2 runs on one engine kept the keys of an earlier run")
                    .arg(kept.keptKeys)
                    .arg(Runs));
@@ -136,7 +136,7 @@ bool benchNtp(FigureTable& table) {
     }
     const QTemporaryDir dir;
     const auto [firstMs, firstOffset] = onceOverNtp(dir.path());
-    table.add(QStringLiteral("NTP quorvel --once --dry-run, first whole process"), 1,
+    table.add(QStringLiteral("NTP quorvel --once --dry-run, first process"), 1,
               firstOffset ? QList<double>{firstMs} : QList<double>{});
     QList<double> times;
     QList<double> offsets;
@@ -147,7 +147,7 @@ bool benchNtp(FigureTable& table) {
             offsets.append(*offsetMs);
         }
     }
-    table.add(QStringLiteral("NTP quorvel --once --dry-run, whole process"), Runs, times);
+    table.add(QStringLiteral("NTP quorvel --once --dry-run, whole processes"), Runs, times);
     table.add(QStringLiteral("  |offset| as logged, to the millisecond"), Runs, offsets);
     return firstOffset && offsets.size() == Runs;
 }
