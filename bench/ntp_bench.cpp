@@ -44,29 +44,32 @@ std::optional<double> keyExchangeMs() {
     return succeeded ? std::optional(double(timer.nsecsElapsed()) / 1e6) : std::nullopt;
 }
 
-// Update runs of one kind: their times, and the |offset| and round trip of each that set the
-// clock from an authenticated reply.
+// Runs of one kind that succeeded: how long each took, and the |offset| and round trip it
+// measured.
 struct Series {
     QList<double> ms;
     QList<double> offsetMs;
     QList<double> roundTripMs;
-    int keptKeys = 0;  // runs whose connect phase needed no key exchange
+    int keptKeys = 0;  // NTS runs whose connect phase needed no key exchange
 
+    void add(double runMs, double offset, double roundTrip) {
+        ms.append(runMs);
+        offsetMs.append(std::abs(offset));
+        roundTripMs.append(roundTrip);
+    }
+    // An NTS run counts when it set the clock from an authenticated reply.
     bool take(const UpdateRig::Run& run) {
         const bool counts = run.updated && run.sample && run.sample->authenticated;
-        if (counts) {
-            ms.append(run.ms);
-            offsetMs.append(double(std::abs(run.sample->offsetNs)) / 1e6);
-            roundTripMs.append(double(run.sample->roundTripNs) / 1e6);
-        }
+        if (counts)
+            add(run.ms, double(run.sample->offsetNs) / 1e6, double(run.sample->roundTripNs) / 1e6);
         static const QRegularExpression kept(QStringLiteral("^NTS keys kept from an earlier"));
         keptKeys += int(!run.log.filter(kept).isEmpty());
         return counts;
     }
-    void print(FigureTable& table, const QString& what) const {
-        table.add(what + QStringLiteral(" (to Last updated)"), Runs, ms);
-        table.add(QStringLiteral("  |offset|"), Runs, offsetMs);
-        table.add(QStringLiteral("  round trip"), Runs, roundTripMs);
+    void print(FigureTable& table, const QString& what, const QString& measured = {}) const {
+        table.add(what, Runs, ms);
+        table.add(QStringLiteral("  |offset|") + measured, Runs, offsetMs);
+        table.add(QStringLiteral("  round trip") + measured, Runs, roundTripMs);
     }
 };
 
@@ -95,23 +98,23 @@ bool benchNts(FigureTable& table) {
     bool allCounted = first.updated;
     for (int i = 0; i < Runs; ++i)
         allCounted &= fresh.take(UpdateRig().run(Host, port));
-    fresh.print(table, QStringLiteral("NTS runs, new key exchange each"));
+    fresh.print(table, QStringLiteral("NTS runs, new key exchange each (to Last updated)"));
 
     UpdateRig rig;
     rig.run(Host, port);  // the key exchange whose keys the runs below keep
     Series kept;
     for (int i = 0; i < Runs; ++i)
         allCounted &= kept.take(rig.run(Host, port));
-    kept.print(table, QStringLiteral("NTS runs on one engine, keys kept"));
+    kept.print(table, QStringLiteral("NTS runs on one engine, keys kept (to Last updated)"));
     table.note(QStringLiteral("%1 of %2 runs on one engine kept the keys of an earlier run")
                    .arg(kept.keptKeys)
                    .arg(Runs));
     return allCounted;
 }
 
-// Milliseconds one whole `quorvel --once --dry-run` process takes, and the offset it logs (to
-// the millisecond); none when it failed.
-std::pair<double, std::optional<double>> onceOverNtp(const QString& dataDir) {
+// One whole `quorvel --once --dry-run` process over NTP into the series, with the offset and
+// round trip it logs (to the millisecond); false when it failed.
+bool onceOverNtp(Series& series, const QString& dataDir) {
     QElapsedTimer timer;
     timer.start();
     QProcess quorvel;
@@ -119,13 +122,14 @@ std::pair<double, std::optional<double>> onceOverNtp(const QString& dataDir) {
                   {"--once", "--dry-run", "--server", Host + ":123", "--data-dir", dataDir});
     quorvel.waitForFinished(30000);
     const double ms = double(timer.nsecsElapsed()) / 1e6;
-    static const QRegularExpression offset(
-        QStringLiteral("offset ([+-][0-9]+\\.[0-9]{3}) seconds"));
+    static const QRegularExpression reply(
+        QStringLiteral("offset ([+-][0-9]+\\.[0-9]{3}) seconds, round trip ([0-9]+) milliseconds"));
     const QRegularExpressionMatch match =
-        offset.match(QString::fromUtf8(quorvel.readAllStandardOutput()));
+        reply.match(QString::fromUtf8(quorvel.readAllStandardOutput()));
     if (quorvel.exitCode() != 0 || !match.hasMatch())
-        return {ms, std::nullopt};
-    return {ms, std::abs(match.captured(1).toDouble()) * 1000};
+        return false;
+    series.add(ms, match.captured(1).toDouble() * 1000, match.captured(2).toDouble());
+    return true;
 }
 
 bool benchNtp(FigureTable& table) {
@@ -135,21 +139,15 @@ bool benchNtp(FigureTable& table) {
         return false;
     }
     const QTemporaryDir dir;
-    const auto [firstMs, firstOffset] = onceOverNtp(dir.path());
-    table.add(QStringLiteral("NTP quorvel --once --dry-run, first process"), 1,
-              firstOffset ? QList<double>{firstMs} : QList<double>{});
-    QList<double> times;
-    QList<double> offsets;
-    for (int i = 0; i < Runs; ++i) {
-        const auto [ms, offsetMs] = onceOverNtp(dir.path());
-        if (offsetMs) {
-            times.append(ms);
-            offsets.append(*offsetMs);
-        }
-    }
-    table.add(QStringLiteral("NTP quorvel --once --dry-run, whole processes"), Runs, times);
-    table.add(QStringLiteral("  |offset| as logged, to the millisecond"), Runs, offsets);
-    return firstOffset && offsets.size() == Runs;
+    Series first;
+    bool allCounted = onceOverNtp(first, dir.path());
+    table.add(QStringLiteral("NTP quorvel --once --dry-run, first process"), 1, first.ms);
+    Series runs;
+    for (int i = 0; i < Runs; ++i)
+        allCounted &= onceOverNtp(runs, dir.path());
+    runs.print(table, QStringLiteral("NTP quorvel --once --dry-run, whole processes"),
+               QStringLiteral(" as logged, to the ms"));
+    return allCounted;
 }
 }  // namespace
 
