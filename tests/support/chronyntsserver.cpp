@@ -28,7 +28,7 @@ quint16 freeUdpPort() {
 }
 }  // namespace
 
-ChronyNtsServer::ChronyNtsServer() = default;
+ChronyNtsServer::ChronyNtsServer(quint16 keyExchangePort) : chosenPort_(keyExchangePort) {}
 
 ChronyNtsServer::~ChronyNtsServer() {
     process_.kill();
@@ -72,7 +72,7 @@ QString ChronyNtsServer::makeCertificate(const QString& altName, int validFromDa
 }
 
 QString ChronyNtsServer::start(const QString& altName, int validFromDays) {
-    keyExchangePort_ = freeTcpPort();
+    keyExchangePort_ = chosenPort_ != 0 ? chosenPort_ : freeTcpPort();
     ntpPort_ = freeUdpPort();
     if (!dir_.isValid() || keyExchangePort_ == 0 || ntpPort_ == 0)
         return QStringLiteral("no temporary folder or free port");

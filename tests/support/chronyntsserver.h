@@ -11,7 +11,9 @@
 // of dropping to a user that could not read the key.
 class ChronyNtsServer {
 public:
-    ChronyNtsServer();
+    // The key exchange's port; 0 for any free one. Its own port, 4460, is the one that chooses
+    // NTS, and is free for certain only in a private network (privatenetwork.h).
+    explicit ChronyNtsServer(quint16 keyExchangePort = 0);
     ~ChronyNtsServer();
     ChronyNtsServer(const ChronyNtsServer&) = delete;
     ChronyNtsServer& operator=(const ChronyNtsServer&) = delete;
@@ -32,6 +34,7 @@ private:
 
     QTemporaryDir dir_;
     QProcess process_;
+    const quint16 chosenPort_;
     quint16 keyExchangePort_ = 0;
     quint16 ntpPort_ = 0;
 };

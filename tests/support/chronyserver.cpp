@@ -24,7 +24,8 @@ QString ChronyServer::start() {
         return QStringLiteral("cannot write ") + path;
     file.close();
     process_.setProcessChannelMode(QProcess::MergedChannels);
-    process_.start(QStringLiteral("chronyd"), {"-d", "-x", "-f", path});
+    // Keeps root: in a private network (privatenetwork.h) there is no other user to drop to.
+    process_.start(QStringLiteral("chronyd"), {"-d", "-x", "-u", "root", "-f", path});
     const QDeadlineTimer deadline(10000);
     while (!deadline.hasExpired()) {
         if (answers())

@@ -6,7 +6,8 @@
 
 // Debian's chronyd as a real NTP server on port 123 of a loopback address: started with -x, so
 // it never touches the clock, serving its own clock at stratum 10, with its pid and drift files
-// in a temporary folder and no command port. Binding port 123 needs root.
+// in a temporary folder and no command port. Binding port 123 needs root, or a private network
+// (privatenetwork.h).
 class ChronyServer {
 public:
     explicit ChronyServer(QString address = QStringLiteral("127.0.0.1"));
