@@ -28,6 +28,8 @@ bool UdpTimeSocket::connectTo(const QString& host, double port) {
         // does not answer does.
         if (info.error() == QHostInfo::NoError && !info.addresses().isEmpty()) {
             addresses_ = info.addresses();
+            // Bound now, so that the first request's round trip does not include the binding.
+            bindFor(addresses_.first());
             Q_EMIT connected();
         }
     });
