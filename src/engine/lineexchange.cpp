@@ -22,7 +22,7 @@ bool LineExchange::query(int attempt) {
 }
 
 void LineExchange::judge(const QByteArray& reply) {
-    const qint64 delay = msSinceQuery();
+    const qint64 delay = msSinceMark();
     ActivityLog& log = parts_.log;
     log.add(QStringLiteral("Received packet \"%1\" after %2 milliseconds:")
                 .arg(shownReplyText(reply), QString::number(delay)));

@@ -1,5 +1,5 @@
-// The run's side of the exchange with a server: what follows when it is ready, takes a sample,
-// asks to query again or gives the server up.
+// The run's side of the exchange with a server: what follows when it is ready, connects again,
+// takes a sample, asks to query again or gives the server up.
 #include "common/clock.h"
 #include "engine/updateengine.h"
 
@@ -8,6 +8,14 @@ void UpdateEngine::onReady() {
         return;
     elapsedMs_ = parts_.clock.monotonicMs() - timeMarkMs_;
     queryServer();
+    Q_EMIT runStateChanged();
+}
+
+void UpdateEngine::onConnecting() {
+    if (runState_ == RunState::Idle)
+        return;
+    timeMarkMs_ = parts_.clock.monotonicMs();
+    runState_ = RunState::Connecting;
     Q_EMIT runStateChanged();
 }
 

@@ -13,10 +13,20 @@ SocketExchange::SocketExchange(const Parts& parts, QString readyLine, QObject* p
 
 bool SocketExchange::begin(const QString& host, double port) {
     close();
-    connecting_ = parts_.socket.connectTo(host, port);
+    return startConnectPhase(host, port) && connectSocket(host, port);
+}
+
+bool SocketExchange::startConnectPhase(const QString& host, double port) {
+    const std::optional<quint16> wholePort = TimeSocket::connectablePort(host, port);
+    if (!wholePort)
+        return false;
+    server_ = host + u':' + QString::number(*wholePort);
     markMs_ = parts_.clock.monotonicMs();
-    if (connecting_)
-        server_ = host + u':' + QString::number(*TimeSocket::connectablePort(host, port));
+    return true;
+}
+
+bool SocketExchange::connectSocket(const QString& host, double port) {
+    connecting_ = parts_.socket.connectTo(host, port);
     return connecting_;
 }
 
@@ -30,7 +40,8 @@ void SocketExchange::onConnected() {
     if (!connecting_)
         return;  // a look-up answered after its run had given up
     connecting_ = false;
-    parts_.log.add(readyLine_.arg(parts_.clock.monotonicMs() - markMs_));
+    if (!readyLine_.isEmpty())
+        parts_.log.add(readyLine_.arg(msSinceMark()));
     Q_EMIT ready();
 }
 
@@ -42,7 +53,7 @@ bool SocketExchange::send(const QByteArray& query) {
     return true;
 }
 
-qint64 SocketExchange::msSinceQuery() const {
+qint64 SocketExchange::msSinceMark() const {
     return parts_.clock.monotonicMs() - markMs_;
 }
 

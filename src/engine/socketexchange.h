@@ -11,7 +11,7 @@ class TimeSocket;
 struct Settings;
 
 // What every exchange over one TimeSocket shares: the connect phase, timed from its request and
-// logged with the exchange's own line when it ends, and the time of the latest query.
+// logged with the exchange's own line when the socket connects, and the time of the latest query.
 class SocketExchange : public TimeExchange {
     Q_OBJECT
 public:
@@ -27,12 +27,19 @@ public:
     void close() override;
 
 protected:
-    // readyLine: the line of a connect phase that ended, with %1 for its milliseconds.
+    // readyLine: the line of a connect phase that ended, with %1 for its milliseconds; empty for
+    // an exchange that logs its own.
     SocketExchange(const Parts& parts, QString readyLine, QObject* parent);
 
+    // Names the run's server and times a connect phase from now. False when the host and port
+    // cannot be connected to.
+    bool startConnectPhase(const QString& host, double port);
+    // Has the socket connect to host:port; ready() follows when it has.
+    bool connectSocket(const QString& host, double port);
     // Sends a query; from when it went out the reply's delay counts.
     bool send(const QByteArray& query);
-    qint64 msSinceQuery() const;
+    // Since the connect phase began, or the latest query went out.
+    qint64 msSinceMark() const;
     // A reply delay, or round trip, below MaxPing.
     bool inTime(qint64 ms) const;
     // host:port as asked.

@@ -31,6 +31,9 @@ public:
 Q_SIGNALS:
     // The connect phase is over (its line logged): the first query may go out.
     void ready();
+    // Back in a connect phase within the run (a new key exchange): the connect wait bounds it
+    // afresh, and ready() ends it with the next attempt.
+    void connecting();
     // The reply to the latest attempt was accepted (its judgement logged).
     void sampleTaken(const TimeSample& sample);
     // The reply to the latest attempt was rejected (and why logged): the next attempt follows.

@@ -13,6 +13,6 @@ struct TimeSample {
     qint64 offsetNs = 0;
     qint64 roundTripNs = 0;  // the time on the network, the server's share left out
     int stratum = 0;
-    // The reply is proven to come from the server, unaltered; no exchange can prove it yet.
+    // The reply is proven to come from the server, unaltered (NTS).
     bool authenticated = false;
 };

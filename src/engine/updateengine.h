@@ -108,6 +108,7 @@ private:
 
     // The run's exchange (queryexchange.cpp).
     void onReady();
+    void onConnecting();
     void onSampleTaken(const TimeSample& sample);
     void onQueryAgain();
     void onGaveUp(const QString& reason, TimeExchange::Shun shun);

@@ -25,6 +25,7 @@ UpdateEngine::UpdateEngine(const EngineParts& parts, QObject* parent)
     // Only the run's exchange is open, and a closed one emits nothing.
     for (TimeExchange* exchange : parts_.exchanges) {
         connect(exchange, &TimeExchange::ready, this, &UpdateEngine::onReady);
+        connect(exchange, &TimeExchange::connecting, this, &UpdateEngine::onConnecting);
         connect(exchange, &TimeExchange::sampleTaken, this, &UpdateEngine::onSampleTaken);
         connect(exchange, &TimeExchange::queryAgain, this, &UpdateEngine::onQueryAgain);
         connect(exchange, &TimeExchange::replyIgnored, this, &UpdateEngine::runStateChanged);

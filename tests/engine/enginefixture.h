@@ -6,18 +6,21 @@
 #include "config/settings.h"
 #include "engine/lineexchange.h"
 #include "engine/ntp/ntpexchange.h"
+#include "engine/nts/ntsexchange.h"
 #include "engine/updateengine.h"
 #include "log/activitylog.h"
 #include "platform/systemzonesource.h"
 #include "serverlist/serverlist.h"
 #include "support/fakeclock.h"
+#include "support/fakekeyexchange.h"
 #include "support/fixedzonesource.h"
 #include "support/memorytimesocket.h"
 #include "support/recordingclocksetter.h"
 
 // An engine on a clock the test moves (6 Dec 2026 12:00, 17:00 UTC), a zone five hours west of
 // UTC with daylight saving (or TZ='s), a recording clock setter (or the test's), and the real
-// exchanges on sockets in memory: the test plays the server.
+// exchanges on sockets in memory and an NTS key exchange the test answers: the test plays the
+// server.
 struct EngineFixture {
     enum class Zone { Fixed, System };
 
@@ -37,10 +40,19 @@ struct EngineFixture {
     ServerList servers;
     MemoryTimeSocket lineSocket;
     MemoryTimeSocket ntpSocket;
+    MemoryTimeSocket ntsSocket;
+    FakeKeyExchange keyExchange;
     LineExchange line{{lineSocket, clock, log, settings}};
     NtpExchange ntp{{ntpSocket, clock, log, settings}};
-    UpdateEngine engine{
-        {clock, engineZone, engineSetter, {&ntp, &line}, log, settings, servers, QLocale::c()}};
+    NtsExchange nts{keyExchange, {ntsSocket, clock, log, settings}};
+    UpdateEngine engine{{clock,
+                         engineZone,
+                         engineSetter,
+                         {&nts, &ntp, &line},
+                         log,
+                         settings,
+                         servers,
+                         QLocale::c()}};
 
     // The logged messages, without time stamps and line ends.
     QStringList messages() const {

@@ -5,28 +5,10 @@
 #include "common/clock.h"
 #include "engine/ntp/ntppacket.h"
 #include "engine/ntp/ntpport.h"
-#include "engine/ntp/ntpsample.h"
-#include "engine/offsettext.h"
-#include "engine/runmessages.h"
 #include "engine/timesocket.h"
-#include "log/activitylog.h"
-
-namespace {
-// Kiss-o'-death codes that ask the client to stop asking.
-bool asksToStop(const QByteArray& code) {
-    return code == "RATE" || code == "DENY" || code == "RSTR";
-}
-
-// Timestamps of zero, or a server that claims to have held the request longer than the whole
-// exchange took: no working server's reply looks like that, whatever its stratum.
-bool isNonsense(const NtpReply& reply, const NtpSample& sample) {
-    return reply.received == NtpTimestamp() || reply.sent == NtpTimestamp() ||
-           sample.roundTripNs < 0;
-}
-}  // namespace
 
 NtpExchange::NtpExchange(const Parts& parts, QObject* parent)
-    : SocketExchange(parts, QStringLiteral("NTP server found after %1 milliseconds."), parent) {
+    : MeasuredExchange(parts, QStringLiteral("NTP server found after %1 milliseconds."), parent) {
     connect(&parts_.socket, &TimeSocket::dataArrived, this, &NtpExchange::onDatagram);
 }
 
@@ -35,75 +17,15 @@ bool NtpExchange::servesPort(double port) const {
 }
 
 bool NtpExchange::query(int attempt) {
-    attempt_ = attempt;
     const quint64 bits = QRandomGenerator::system()->generate64();
-    const Clock& clock = parts_.clock;
-    request_ = {bits, clock.utcNowNs(), clock.monotonicNs()};
-    const bool sent = send(ntpRequest(bits));
-    awaiting_ = awaiting_ || sent;
-    return sent;
-}
-
-void NtpExchange::close() {
-    awaiting_ = false;
-    SocketExchange::close();
+    return sendRequest(attempt, bits, ntpRequest(bits));
 }
 
 void NtpExchange::onDatagram(const QByteArray& datagram) {
-    // T4 first: anything done before it would count as time on the network. It is T1 moved on
-    // by the monotonic clock, so a step of the realtime clock meanwhile does not distort it.
     const qint64 receivedMonotonicNs = parts_.clock.monotonicNs();
-    if (!awaiting_)
+    if (!awaiting())
         return;
-    const NtpReply reply = readNtpReply(datagram, request_.transmitBits);
-    if (reply.kind == NtpReplyKind::Dropped)
-        return;
-    const qint64 receivedUnixNs =
-        request_.sentUnixNs + (receivedMonotonicNs - request_.sentMonotonicNs);
-    judge(reply, ntpSample(request_.sentUnixNs, reply.received, reply.sent, receivedUnixNs));
-}
-
-// A refusal or an unsynchronised server is judged before the numbers: a kiss with zero
-// timestamps is still a kiss.
-void NtpExchange::judge(const NtpReply& reply, const NtpSample& sample) {
-    ActivityLog& log = parts_.log;
-    const QString received =
-        QStringLiteral("Received NTP reply after %1 milliseconds: ").arg(msSinceQuery());
-    if (reply.kind == NtpReplyKind::Usable && isNonsense(reply, sample)) {
-        // As for an erroneous line reply, the run waits on for another reply to this request.
-        log.add(received + QStringLiteral("packet was erroneous."));
-        Q_EMIT replyIgnored();
-        return;
-    }
-    const qint64 roundTripMs = roundedMilliseconds(sample.roundTripNs);
-    log.add(received + QStringLiteral("stratum %1, offset %2 seconds, round trip %3 milliseconds:")
-                           .arg(QString::number(reply.stratum), shownOffsetSeconds(sample.offsetNs),
-                                QString::number(roundTripMs)));
-    switch (reply.kind) {
-        case NtpReplyKind::KissOfDeath:
-            log.add(QStringLiteral("Server refused the query (%1).")
-                        .arg(QString::fromLatin1(reply.referenceId)));
-            Q_EMIT gaveUp(RunMessage::ServerRefused,
-                          asksToStop(reply.referenceId) ? Shun::ForTheWalk : Shun::No);
-            return;
-        case NtpReplyKind::NotSynchronised:
-            log.add(QStringLiteral("Server is not synchronised."));
-            Q_EMIT gaveUp(RunMessage::NotSynchronised, Shun::No);
-            return;
-        case NtpReplyKind::Usable:
-        case NtpReplyKind::Dropped:
-            break;
-    }
-    if (!inTime(roundTripMs)) {
-        log.add(QStringLiteral("Packet was too late - packet rejected."));
-        Q_EMIT queryAgain();
-        return;
-    }
-    log.add(QStringLiteral("Packet was reply to attempt %1 - packet accepted:").arg(attempt_));
-    TimeSample taken;
-    taken.server = server();
-    taken.offsetNs = sample.offsetNs;
-    taken.roundTripNs = sample.roundTripNs;
-    taken.stratum = reply.stratum;
-    Q_EMIT sampleTaken(taken);
+    const NtpReply reply = readNtpReply(datagram, transmitBits());
+    if (reply.kind != NtpReplyKind::Dropped)
+        judge(reply, receivedMonotonicNs, false);
 }

@@ -17,7 +17,7 @@ struct NtsKeys {
     QByteArray clientToServer;  // the 32-byte keys
     QByteArray serverToClient;
     QList<QByteArray> cookies;  // oldest first, at most MaxCookies
-    qint64 obtainedMs = 0;      // monotonic milliseconds when the key exchange completed
+    qint64 obtainedMs = 0;      // boot-time milliseconds (counting sleep) when it completed
 
     // The oldest unused cookie, removed so it is never sent twice; empty when none is left.
     QByteArray takeCookie();
