@@ -29,7 +29,7 @@ public:
     virtual void close() = 0;
 
 Q_SIGNALS:
-    // The connect phase is over (its line logged): the first query may go out.
+    // The connect phase is over (its line logged): the next query may go out.
     void ready();
     // Back in a connect phase within the run (a new key exchange): the connect wait bounds it
     // afresh, and ready() ends it with the next attempt.
