@@ -191,28 +191,33 @@ void NtsRunTest::wholeRun() {
 void NtsRunTest::keyExchangeFails_data() {
     QTest::addColumn<QString>("answer");  // "chronyd", or the scripted server's answer
     QTest::addColumn<QString>("altName");
+    QTest::addColumn<int>("validFromDays");
     QTest::addColumn<bool>("trusted");
     QTest::addColumn<QString>("outcome");
+    const QString failed = QStringLiteral("NTS key exchange failed - ");
     QTest::newRow("certificate not trusted")
         << "chronyd"
-        << "IP:127.0.0.1" << false << "NTS key exchange failed - certificate not trusted.";
+        << "IP:127.0.0.1" << 0 << false << failed + "certificate not trusted.";
     QTest::newRow("certificate for another name")
         << "chronyd"
-        << "DNS:ntp.example" << true
-        << "NTS key exchange failed - certificate does not match 127.0.0.1.";
+        << "DNS:ntp.example" << 0 << true << failed + "certificate does not match 127.0.0.1.";
+    QTest::newRow("certificate expired")
+        << "chronyd"
+        << "IP:127.0.0.1" << -30 << true
+        << failed + "certificate not valid at this computer's time (the clock may be far off).";
     QTest::newRow("Error record") << "error 2"
-                                  << "IP:127.0.0.1" << true
-                                  << "NTS key exchange failed - server error 2.";
+                                  << "IP:127.0.0.1" << 0 << true << failed + "server error 2.";
     QTest::newRow("unknown critical record")
         << "critical 16384"
-        << "IP:127.0.0.1" << true << "NTS key exchange failed - unknown critical record 16384.";
+        << "IP:127.0.0.1" << 0 << true << failed + "unknown critical record 16384.";
     QTest::newRow("never answers") << "silent"
-                                   << "IP:127.0.0.1" << true << "Connection timed out.";
+                                   << "IP:127.0.0.1" << 0 << true << "Connection timed out.";
 }
 
 void NtsRunTest::keyExchangeFails() {
     QFETCH(QString, answer);
     QFETCH(QString, altName);
+    QFETCH(int, validFromDays);
     QFETCH(bool, trusted);
     QFETCH(QString, outcome);
     ChronyNtsServer chrony({QHostAddress::LocalHost, 4460, {}});
@@ -220,7 +225,7 @@ void NtsRunTest::keyExchangeFails() {
     QString certificate = scriptedFolder.filePath("cert.pem");
     QProcess scripted;
     if (answer == "chronyd") {
-        QCOMPARE(chrony.start(altName), QString());
+        QCOMPARE(chrony.start(altName, validFromDays), QString());
         certificate = chrony.certificateFile();
     } else {
         const QString key = scriptedFolder.filePath("key.pem");
