@@ -20,6 +20,8 @@ const QByteArray Hosts = "127.0.0.1 localhost\n127.0.0.1 ntp.test\n";
 const QByteArray ShortWaits = "Timeout=2000\r\nForgetPing=500\r\nAttempts=3\r\n";
 const QString KeyExchange = QStringLiteral("127.0.0.1:4460");
 constexpr quint32 YearSeconds = 365 * 24 * 3600;
+// chronyd's own reply to the first attempt, let through only once the second has gone out.
+const QString LateReply = QStringLiteral("reply to the earlier attempt");
 
 QStringList launched(const QString& server) {
     return {"Program launched.", "Command-line update:", "Attempted to connect to " + server + ":"};
@@ -243,14 +245,17 @@ void NtsRunTest::keyExchangeFails() {
     scripted.waitForFinished();
 }
 
-// A reply that is not chronyd's own, as it sent it, is dropped without a word: the attempt's
+// A reply that is not chronyd's own, as it sent it, to the latest request, is dropped without a
+// word: the attempt's
 // reply wait runs out, and the next attempt's genuine reply is taken. Each request carries a
 // Unique Identifier and a cookie of its own.
 void NtsRunTest::unauthenticatedRepliesAreDropped_data() {
     QTest::addColumn<QString>("forgery");
-    for (const char* forgery : {"tampered reply", "plain NTP reply", "authenticator left out",
-                                "NTS NAK for another request"})
-        QTest::newRow(forgery) << QString::fromLatin1(forgery);
+    for (const QString& forgery :
+         {QStringLiteral("tampered reply"), QStringLiteral("plain NTP reply"),
+          QStringLiteral("authenticator left out"), QStringLiteral("NTS NAK for another request"),
+          LateReply})
+        QTest::newRow(qPrintable(forgery)) << forgery;
 }
 
 void NtsRunTest::unauthenticatedRepliesAreDropped() {
@@ -258,9 +263,18 @@ void NtsRunTest::unauthenticatedRepliesAreDropped() {
     RelayedChronyServer server;
     QCOMPARE(server.start(), QString());
     UdpRelay& ntp = server.ntp();
+    // The first reply is replaced; a late one comes just after the second request went out.
+    QByteArray firstReply;
     ntp.setHook([&](UdpRelay::Direction direction, const QByteArray& datagram) {
-        const bool first = direction == UdpRelay::Direction::ToClient && ntp.replies.size() == 1;
-        return first ? forged(forgery, ntp.requests.last(), datagram) : datagram;
+        if (direction == UdpRelay::Direction::ToServer) {
+            if (forgery == LateReply && ntp.requests.size() == 2)
+                ntp.sendToClient(firstReply);
+            return datagram;
+        }
+        if (ntp.replies.size() != 1)
+            return datagram;
+        firstReply = datagram;
+        return forgery == LateReply ? QByteArray() : forged(forgery, ntp.requests.last(), datagram);
     });
     const QString ntpServer = "127.0.0.1:" + QString::number(server.chrony().ntpPort());
 

@@ -31,8 +31,12 @@ void UdpRelay::passToClient() {
     while (serverSide_.hasPendingDatagrams()) {
         const QByteArray datagram = serverSide_.receiveDatagram().data();
         replies.append(datagram);
-        if (const QByteArray passed = hooked(Direction::ToClient, datagram);
-            !passed.isEmpty() && clientPort_ != 0)
-            clientSide_.writeDatagram(passed, clientAddress_, clientPort_);
+        if (const QByteArray passed = hooked(Direction::ToClient, datagram); !passed.isEmpty())
+            sendToClient(passed);
     }
+}
+
+void UdpRelay::sendToClient(const QByteArray& datagram) {
+    if (clientPort_ != 0)
+        clientSide_.writeDatagram(datagram, clientAddress_, clientPort_);
 }

@@ -10,7 +10,8 @@
 // Stands on the path between a client and a UDP server: takes the client's datagrams where the
 // client sends them and passes them to the server, and the server's answers back to the client
 // that sent last, from the address and port the client asked. A hook may change, replace or
-// drop each datagram on its way. Every datagram is recorded as it arrived.
+// drop each datagram on its way, and the test may send the client datagrams of its own. Every
+// datagram that arrives is recorded as it came.
 class UdpRelay : public QObject {
     Q_OBJECT
 public:
@@ -23,6 +24,8 @@ public:
 
     bool isListening() const { return clientSide_.state() == QAbstractSocket::BoundState; }
     void setHook(Hook hook) { hook_ = std::move(hook); }
+    // A datagram of the test's own to the client last heard from, as if from the server.
+    void sendToClient(const QByteArray& datagram);
 
     QList<QByteArray> requests;  // from the client
     QList<QByteArray> replies;   // from the server
