@@ -74,7 +74,7 @@ struct Series {
 };
 
 bool benchNts(FigureTable& table) {
-    ChronyNtsServer chrony(NtsPort);
+    ChronyNtsServer chrony({QHostAddress(QHostAddress::LocalHost), quint16(NtsPort), {}});
     if (const QString problem = chrony.start(); !problem.isEmpty()) {
         table.note(QStringLiteral("NTS: chronyd: ") + problem);
         return false;

@@ -183,7 +183,7 @@ void TlsKeyExchange::succeed() {
     Q_EMIT succeeded(keys);
 }
 
-void TlsKeyExchange::fail(const QString& reason) {
+void TlsKeyExchange::fail(QString reason) {
     abort();
     Q_EMIT failed(reason);
 }

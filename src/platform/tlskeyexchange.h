@@ -37,7 +37,8 @@ private:
     void flush();
     QString handshakeFailure() const;
     void succeed();
-    void fail(const QString& reason);
+    // By value: abort() empties the response a reason may come from.
+    void fail(QString reason);
 
     QTcpSocket socket_;
     QString host_;

@@ -1,19 +1,27 @@
 #pragma once
 
+#include <QHostAddress>
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
 
-// Debian's chronyd as an NTS server on 127.0.0.1: the key exchange on one free unprivileged TCP
-// port, NTP on another (which the key exchange announces), with a certificate and key made for
+// Debian's chronyd as an NTS server on loopback: the key exchange on a TCP port, NTP on a free
+// unprivileged UDP port (which the key exchange announces), with a certificate and key made for
 // the test in a temporary folder. Started with -x, so it never touches the clock, serving its
 // own clock at stratum 10, without a command port. Needs no root: as root it keeps root instead
 // of dropping to a user that could not read the key.
 class ChronyNtsServer {
 public:
-    // The key exchange's port; 0 for any free one. Its own port, 4460, is the one that chooses
-    // NTS, and is free for certain only in a private network (privatenetwork.h).
-    explicit ChronyNtsServer(quint16 keyExchangePort = 0);
+    // Where chronyd listens and what its key exchange tells clients.
+    struct Placement {
+        QHostAddress address = QHostAddress(QHostAddress::LocalHost);  // both services
+        quint16 keyExchangePort = 0;                                   // 0: a free one
+        // The NTP server the key exchange names; empty: none, so clients ask its own host.
+        QString announcedServer;
+    };
+
+    ChronyNtsServer();
+    explicit ChronyNtsServer(Placement placement);
     ~ChronyNtsServer();
     ChronyNtsServer(const ChronyNtsServer&) = delete;
     ChronyNtsServer& operator=(const ChronyNtsServer&) = delete;
@@ -26,15 +34,13 @@ public:
     // The certificate, for SSL_CERT_FILE.
     QString certificateFile() const { return dir_.filePath(QStringLiteral("cert.pem")); }
     QString keyFile() const { return dir_.filePath(QStringLiteral("key.pem")); }
-    quint16 keyExchangePort() const { return keyExchangePort_; }
+    QHostAddress address() const { return placement_.address; }
+    quint16 keyExchangePort() const { return placement_.keyExchangePort; }
     quint16 ntpPort() const { return ntpPort_; }
 
 private:
-    QString makeCertificate(const QString& altName, int validFromDays);
-
     QTemporaryDir dir_;
     QProcess process_;
-    const quint16 chosenPort_;
-    quint16 keyExchangePort_ = 0;
+    Placement placement_;
     quint16 ntpPort_ = 0;
 };
