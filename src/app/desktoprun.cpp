@@ -20,8 +20,6 @@
 #include "platform/systemzonesource.h"
 #include "ui/desktopprogram.h"
 #include "ui/helplauncher.h"
-#include "ui/mainwindow.h"
-#include "ui/waylandrestore.h"
 
 namespace {
 // The program ends with its last window: an open help window outlives the main one, and a main
@@ -88,11 +86,8 @@ int runDesktop(const CommandLine& line, const QString& programFolder) {
                             programPictures(), QLocale::system(),
                             clockWatch.valid() ? &clockWatch : nullptr,
                             network.valid() ? &network : nullptr});
-    QObject::connect(&instance, &SingleInstance::restoreRequested, &program.window(),
-                     [&window = program.window()](const QString& activationToken) {
-                         offerActivationToken(activationToken);
-                         window.restoreFromTray();
-                     });
+    QObject::connect(&instance, &SingleInstance::restoreRequested, &program,
+                     &DesktopProgram::restoreWindow);
 
     QApplication::setQuitOnLastWindowClosed(false);
     QObject::connect(&program, &DesktopProgram::ended, [&instance] {

@@ -9,6 +9,7 @@
 #include "ui/mainwiring.h"
 #include "ui/runpresenter.h"
 #include "ui/tickpace.h"
+#include "ui/waylandrestore.h"
 
 DesktopProgram::DesktopProgram(const DesktopParts& parts)
     : parts_(parts),
@@ -51,6 +52,11 @@ void DesktopProgram::startUp() {
 
     window_->showAfterLaunch(startHidden);
     session_.ticker()->start();
+}
+
+void DesktopProgram::restoreWindow(const QString& activationToken) {
+    offerActivationToken(activationToken);
+    window_->restoreFromTray();
 }
 
 void DesktopProgram::end() {

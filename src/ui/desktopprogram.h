@@ -46,6 +46,9 @@ public:
     void startUp();
     // Closes the main window, and so runs the shut-down sequence (the session's end, a signal).
     void end();
+    // A later launch asked for the window: back from the tray, in front, on Wayland with the
+    // activation token that launch was started with (empty when none).
+    void restoreWindow(const QString& activationToken);
 
     MainWindow& window() { return *window_; }
     Session& session() { return session_; }
