@@ -5,6 +5,7 @@
 #include "engine/nts/aessiv.h"
 #include "engine/nts/ntsfields.h"
 #include "enginefixture.h"
+#include "support/ntsfieldsonwire.h"
 #include "support/scriptedntpserver.h"
 
 namespace {
@@ -40,19 +41,20 @@ struct Request {
 
 Request read(const QByteArray& datagram) {
     Request request;
-    const auto number = [&](qsizetype at) { return qFromBigEndian<quint16>(datagram.data() + at); };
-    for (qsizetype at = 48; at + 4 <= datagram.size() && number(at + 2) >= 4;
-         at += number(at + 2)) {
-        const QByteArray body = datagram.mid(at + 4, number(at + 2) - 4);
-        if (number(at) == 0x0104)
+    for (const OnWire::Field& field : OnWire::fields(datagram)) {
+        const QByteArray& body = field.body;
+        if (field.type == OnWire::UniqueIdentifier)
             request.uniqueId = body;
-        if (number(at) == 0x0204)
+        if (field.type == OnWire::Cookie)
             request.cookie = body;
-        if (number(at) == 0x0404) {
-            const qsizetype nonceSize = number(at + 4);
-            request.sealed =
-                bool(AesSiv::open(ClientKey, datagram.first(at), body.mid(4, nonceSize),
-                                  body.mid(4 + (nonceSize + 3) / 4 * 4, number(at + 6))));
+        if (field.type == OnWire::Authenticator) {
+            const auto number = [&](qsizetype at) {
+                return qFromBigEndian<quint16>(body.data() + at);
+            };
+            const qsizetype nonceSize = number(0);
+            request.sealed = bool(AesSiv::open(ClientKey, datagram.first(field.bodyAt - 4),
+                                               body.mid(4, nonceSize),
+                                               body.mid(4 + (nonceSize + 3) / 4 * 4, number(2))));
         }
     }
     return request;
