@@ -156,22 +156,6 @@ private Q_SLOTS:
         QCOMPARE(f.setter.changes.size(), 1);
     }
 
-    void keyExchangeFailureEndsTheRun_data() {
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("untrusted") << QStringLiteral("certificate not trusted");
-        QTest::newRow("server error") << QStringLiteral("server error 1");
-    }
-    void keyExchangeFailureEndsTheRun() {
-        QFETCH(QString, reason);
-        EngineFixture f;
-        f.useServers({{QStringLiteral("127.0.0.1"), QStringLiteral("4460")}});
-        f.engine.requestUpdate();
-        f.keyExchange.fail(reason);
-        QCOMPARE(f.lastMessage(), "NTS key exchange failed - " + reason + '.');
-        QVERIFY(f.engine.isIdle());
-        QVERIFY(f.ntsSocket.host.isEmpty());
-    }
-
     // None of these is the server's authenticated answer to the latest request: each is dropped
     // unseen, and the reply wait runs out as if nothing had come.
     void unauthenticatedReplyIsDropped_data() {
@@ -221,27 +205,6 @@ private Q_SLOTS:
         f.engine.requestUpdate();
         QVERIFY(f.messages().contains(
             "NTS keys kept from an earlier key exchange: NTP server 127.0.0.3:123, 2 cookies."));
-    }
-
-    // The NAK cannot be authenticated; the first within a run asks for new keys at once, and
-    // the run goes on with them.
-    void nakAsksForNewKeysOnce() {
-        EngineFixture f;
-        QVERIFY(start(f, agreed('a')));
-        f.ntsSocket.deliver(nak(f));
-        QCOMPARE(f.engine.runState(), UpdateEngine::RunState::Connecting);
-        QCOMPARE(f.keyExchange.starts, 2);
-        f.clock.advance(10);
-        f.keyExchange.succeed(agreed('b'));
-        f.ntsSocket.accept();
-        QCOMPARE(read(f.ntsSocket.sent.last()).cookie, agreed('b').cookies.first());
-        f.ntsSocket.deliver(answer(f, {"new"}));
-        QCOMPARE(fromAttempt(f),
-                 QStringList(
-                     {Queried.arg(1), "Received NTP reply after 0 milliseconds: " + Offset.arg(0),
-                      "Server refused the query (NTSN).", completed(10), Queried.arg(2),
-                      "Received authenticated NTP reply after 0 milliseconds: " + Offset.arg(2),
-                      Accepted.arg(2), Updated}));
     }
 
     // A second NAK gives the server up, and its keys with it: the next run exchanges keys anew.
